@@ -1,0 +1,53 @@
+# Sourced by the Wine wrapper and the test scripts: a private Wine prefix inside
+# the build tree, a virtual X display when none is set, and one persistent
+# wineserver so that later Wine starts are fast.
+_vl_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEPREFIX="${VL_WINEPREFIX:-$_vl_root/build/wineprefix}"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+_vl_state="$(dirname "$WINEPREFIX")/.wine-state"
+mkdir -p "$_vl_state"
+
+_vl_wineserver() {
+    if command -v wineserver >/dev/null 2>&1; then echo wineserver;
+    elif [ -x /usr/lib/wine/wineserver64 ]; then echo /usr/lib/wine/wineserver64;
+    else echo /usr/lib/wine/wineserver32; fi
+}
+
+# A display: keep the caller's, else one Xvfb shared by all runs of this tree.
+if [ -z "$DISPLAY" ] || [ -n "$VL_FORCE_XVFB" ]; then
+    exec 9>"$_vl_state/xvfb.lock"
+    flock 9
+    _vl_disp=""
+    if [ -f "$_vl_state/xvfb.display" ] && [ -f "$_vl_state/xvfb.pid" ] &&
+        kill -0 "$(cat "$_vl_state/xvfb.pid")" 2>/dev/null; then
+        _vl_disp="$(cat "$_vl_state/xvfb.display")"
+    else
+        for n in $(seq 91 140); do
+            if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then _vl_disp=":$n"; break; fi
+        done
+        nohup Xvfb "$_vl_disp" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        echo $! >"$_vl_state/xvfb.pid"
+        echo "$_vl_disp" >"$_vl_state/xvfb.display"
+        for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${_vl_disp#:}" ] && break; sleep 0.1; done
+    fi
+    export DISPLAY="$_vl_disp"
+    flock -u 9
+    exec 9>&-
+fi
+
+# The prefix: created once, tuned for tests (no window manager waits, no crash dialog).
+exec 8>"$_vl_state/prefix.lock"
+flock 8
+if [ ! -f "$WINEPREFIX/.vl-ready" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    "$(_vl_wineserver)" -w
+    touch "$WINEPREFIX/.vl-ready"
+fi
+flock -u 8
+exec 8>&-
+# Keep one server alive (exits when already running).
+"$(_vl_wineserver)" -p >/dev/null 2>&1 || true

@@ -1,0 +1,7 @@
+#include "ui/background_settings.h"
+
+BackgroundSettings backgroundSettings;
+
+void ResetBackgroundSettings() {
+    backgroundSettings = BackgroundSettings();
+}
