@@ -1,10 +1,143 @@
 #include "pages/copy_page.h"
 
+#include <commctrl.h>
+
+#include "engine/model.h"
+#include "engine/variables.h"
+#include "install/install_file.h"
+#include "pages/shortcuts.h"
+#include "pages/uninstall_log.h"
+#include "pages/uninstall_log_text.h"
+#include "resources/resource_ids.h"
 #include "ui/page_frame.h"
 
-// The installation itself is not built yet: the page shows its template and
-// can only be left through Cancel and the quit question.
+bool copyStarted = false;
+
+namespace {
+
+const char kPageName[] = "DIALOG_COPY";
+
+bool IsChosen(const SectionRecord& section) {
+    return section.selected != 0 || section.mandatory != 0;
+}
+
+// Progress bars take a 16-bit range; an empty list gives 0 ... 65535.
+void SetBarRange(HWND page, int bar, std::size_t count) {
+    const WORD upper = static_cast<WORD>(count - 1);
+    SendDlgItemMessageA(page, bar, PBM_SETRANGE, 0, MAKELPARAM(0, upper));
+}
+
+void SetBarPosition(HWND page, int bar, std::size_t position) {
+    SendDlgItemMessageA(page, bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void RegisterUninstall(const std::string& keyPath) {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &key, &disposition) != ERROR_SUCCESS) {
+        return;
+    }
+    const std::string name = variables.Lookup("APPNAME");
+    const std::string command = UninstallCommand(variables.Lookup("DP"));
+    RegSetValueExA(key, "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                   static_cast<DWORD>(name.size() + 1));
+    RegSetValueExA(key, "UninstallString", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>(command.size() + 1));
+    RegCloseKey(key);
+}
+
+void RunInstallation(HWND page) {
+    copyStarted = true;
+    const std::string installDirectory = variables.Lookup("DP");
+    CreateDirectoryA(installDirectory.c_str(), nullptr);
+
+    if (!OpenUninstallLog(installDirectory + "\\Uninstall.log")) {
+        MessageBoxA(nullptr,
+                    "UNINSTALL WILL NOT BE AVAILABLE, BECAUSE LOG FILE COULD NOT BE CREATED!",
+                    "UNEXPECTED ERROR", MB_OK);
+    }
+    WriteUninstallLog(UninstallLogHeader(TodaysLocalDate()));
+
+    std::size_t sectionCount = 0;
+    for (const SectionRecord& section : model.sections) {
+        if (section.mandatory == 1 || section.selected == 1) {
+            ++sectionCount;
+        }
+    }
+    SetBarRange(page, IDC_COPY_SECTION_PROGRESS, sectionCount);
+    RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+
+    if (InstallSections(page) != 0) {
+        ConfirmQuit(2);
+    }
+
+    // Also after an abort the log ends with its registry part and the
+    // application is registered, so that what was installed can be removed.
+    const std::string appName = variables.Lookup("APPNAME");
+    WriteUninstallLog("[REGISTRY]\n");
+    const std::string keyPath = UninstallKeyPath(appName);
+    RegisterUninstall(keyPath);
+    WriteUninstallLog(keyPath + "\n");
+    CloseUninstallLog();
+    EndDialog(page, 0);
+}
+
+} // namespace
+
+std::string DisplayedFileName(const std::string& destination) {
+    const std::size_t slash = destination.rfind('\\');
+    return slash == std::string::npos ? destination : destination.substr(slash + 1);
+}
+
+std::string UninstallCommand(const std::string& installDirectory) {
+    return "\"" + installDirectory + "VLUninstall.exe\"";
+}
+
+int InstallSections(HWND page) {
+    PrepareProgramGroup(); // does nothing unless a program group is wanted
+    std::size_t k = 0;
+    for (const SectionRecord& section : model.sections) {
+        if (!IsChosen(section)) {
+            continue;
+        }
+        SetBarPosition(page, IDC_COPY_SECTION_PROGRESS, k++);
+        std::size_t fileCount = 0;
+        for (const FileRecord& file : model.files) {
+            if (file.section == section.name) {
+                ++fileCount;
+            }
+        }
+        SetBarRange(page, IDC_COPY_FILE_PROGRESS, fileCount);
+        SetDlgItemTextA(page, IDC_COPY_SECTION, section.name.c_str());
+        std::size_t j = 0;
+        for (std::size_t index = 0; index < model.files.size(); ++index) {
+            if (model.files[index].section != section.name) {
+                continue;
+            }
+            // A quit confirmed while a question of the previous file was open
+            // ends the loop here, as an abort does.
+            if (quitRequested) {
+                return static_cast<int>(index) + 1;
+            }
+            SetDlgItemTextA(page, IDC_COPY_FILE,
+                            DisplayedFileName(model.files[index].destination).c_str());
+            SetBarPosition(page, IDC_COPY_FILE_PROGRESS, j++);
+            std::string installedPath;
+            if (InstallFileRecord(index, installedPath) != 0) {
+                return static_cast<int>(index) + 1;
+            }
+            CreateRecordShortcut(index, installedPath);
+        }
+    }
+    return 0;
+}
+
 INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    PageCommon(page, message, lParam, wParam, "DIALOG_COPY");
+    PageCommon(page, message, lParam, wParam, kPageName);
+    if (message == WM_PAINT && !copyStarted) {
+        RunInstallation(page);
+    }
     return 0;
 }

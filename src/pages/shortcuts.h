@@ -1,0 +1,23 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+// Makes PROGRAMGROUP a full path (a value without a colon is a folder inside the
+// programs folder) and creates that folder. Only when useProgramGroup is set.
+void PrepareProgramGroup();
+
+// After files[index] was handled with `installedPath`: creates its program
+// group shortcut when the record asks for one and logs it when it was saved.
+void CreateRecordShortcut(std::size_t index, const std::string& installedPath);
+
+// A shell link at `linkPath` to `target` with `description`; the platform's
+// result code (S_OK on success).
+HRESULT CreateShortcut(const std::string& target, const std::string& linkPath,
+                       const std::string& description);
+
+// The shortcut file of a record: PROGRAMGROUP without one trailing backslash,
+// a backslash, the shortcut name and ".lnk".
+std::string ShortcutPath(const std::string& programGroup, const std::string& shortcutName);
