@@ -15,7 +15,7 @@ _vl_wineserver() {
 }
 
 # A display: keep the caller's, else one Xvfb shared by all runs of this tree.
-if [ -z "$DISPLAY" ] || [ -n "$VL_FORCE_XVFB" ]; then
+if [ -z "${DISPLAY:-}" ] || [ -n "${VL_FORCE_XVFB:-}" ]; then
     exec 9>"$_vl_state/xvfb.lock"
     flock 9
     _vl_disp=""

@@ -1,0 +1,106 @@
+#include "install/install_result.h"
+
+const char* const kQuitSetupCaption = "Quit setup";
+const char* const kQuitSetupText =
+    "Are you really sure to quit setup? The application will be deleted if you click on Yes";
+const char* const kFileInUseText = "File is in use and setup is not able to overwrite the file.";
+
+namespace {
+
+// Both the code-page and the language bit lead to the one language question.
+int LanguageConflictAction(InstallQuestions& questions) {
+    if (questions.InstallAllAnswered()) {
+        return kActionForce;
+    }
+    return questions.AskLanguageConflict() == 0 ? kActionSkip : kActionForce;
+}
+
+// The disk prompt until the user retries, ignores, or confirms quitting; the
+// latter gives -1 so that the examination goes on with the following bits.
+int MissingSourceAction(const std::string& caption, int disk, InstallQuestions& questions) {
+    for (;;) {
+        switch (questions.AskForDisk(caption, DiskPromptText(disk))) {
+        case DiskPromptAnswer::Retry:
+            return kActionRetry;
+        case DiskPromptAnswer::Ignore:
+            return kActionSkip;
+        case DiskPromptAnswer::Abort:
+            if (questions.AskQuit(kQuitSetupCaption, kQuitSetupText)) {
+                return -1;
+            }
+            break;
+        }
+    }
+}
+
+} // namespace
+
+std::string DiskPromptText(int disk) {
+    return "Please insert disk " + std::to_string(disk) +
+           " in order to continue setup. If you inserted correct disk and this message appears "
+           "again, setup script may be corrupt.";
+}
+
+int MapInstallResult(uint32_t resultBits, const std::string& caption, int disk,
+                     InstallQuestions& questions) {
+    if (resultBits == 0) {
+        return kActionInstalled;
+    }
+    const auto has = [resultBits](uint32_t bit) { return (resultBits & bit) != 0; };
+    const auto tell = [&](const char* text) { questions.ShowMessage(caption, text); };
+
+    if (has(kVifTempFile)) {
+        tell("Temporary file, file cannot be copied.");
+    }
+    if (has(kVifMismatch)) {
+        const bool install = questions.AskYesNoDefaultNo(
+            caption, "The file to install and the old file differ in one or more attributes. If "
+                     "you want to, you can install it though. Do you want to install the file "
+                     "(not recommended)?");
+        return install ? kActionForce : kActionSkip;
+    }
+    if (has(kVifSrcOld)) {
+        return kActionSkip;
+    }
+    if (has(kVifDiffCodePage) || has(kVifDiffLang)) {
+        return LanguageConflictAction(questions);
+    }
+    if (has(kVifWriteProt)) {
+        tell("File cannot be written to, because it is write protected. You should remove the "
+             "write protection and try to install again.");
+    }
+    if (has(kVifFileInUse)) {
+        return kActionReplaceAtRestart;
+    }
+    if (has(kVifOutOfSpace)) {
+        tell("The file cannot be saved, because there is insufficient harddisk space.");
+    }
+    if (has(kVifAccessViolation)) {
+        return kActionReplaceAtRestart;
+    }
+    if (has(kVifSharingViolation)) {
+        tell("Sharing violation occured, setup cannot install the file.");
+    }
+    if (has(kVifCannotCreate)) {
+        tell("Could not create the file, setup cannot install the file");
+    }
+    if (has(kVifCannotDelete)) {
+        return kActionReplaceAtRestart;
+    }
+    if (has(kVifOutOfMemory)) {
+        tell("Out of memory error, file cannot be installed. This may be an internal error.");
+    }
+    if (has(kVifCannotReadSrc)) {
+        const int action = MissingSourceAction(caption, disk, questions);
+        if (action >= 0) {
+            return action;
+        }
+    }
+    if (has(kVifCannotReadDst)) {
+        tell("Couldn\xB4t read destination, file cannot be installed.");
+    }
+    if (has(kVifBuffTooSmall)) {
+        tell("VIF_BUFFTOOSMALL // INTERNAL ERROR!!!");
+    }
+    return kActionAbort;
+}

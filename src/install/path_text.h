@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+// Path texts of the installation engine. Paths are held in growable strings, so
+// a long path is never cut here; the callers that hand a path to the platform
+// decide what to do with one that exceeds its limit.
+
+// Replaces each pair of consecutive backslashes by one, from left to right, and
+// returns the result. A scan that removes the first of a pair goes on after the
+// remaining backslash, so three backslashes in a row become two and four become
+// two. A destination such as "[DP]\file" with DP ending in a backslash yields a
+// doubled backslash that this turns back into one.
+std::string CollapseBackslashes(const std::string& path);
+
+// The text before the last backslash; empty when the path holds none.
+std::string DirectoryOf(const std::string& path);
+
+// The text up to and including the last backslash; empty when the path holds
+// none. This is the form the version service wants for a source directory.
+std::string DirectoryWithBackslashOf(const std::string& path);
+
+// The text after the last backslash; the whole path when it holds none.
+std::string FileNameOf(const std::string& path);
