@@ -31,6 +31,17 @@ bool WaitForNextEnabled(HWND page, bool enabled, DWORD timeoutMs = 3000);
 // (several ticks of the check).
 bool NextStays(HWND page, bool enabled, DWORD forMs = 400);
 
+// A list view of another process: its rows, a cell's text, a row's states and
+// rectangle (the texts and rectangles travel through memory of that process).
+int ListRowCount(HWND list);
+std::string ListCellText(HWND list, int row, int column);
+UINT ListRowState(HWND list, int row); // LVIS_SELECTED, LVIS_FOCUSED
+RECT ListRowRect(HWND list, int row);  // in the list's client pixels
+// Posts a left click at the middle of a row.
+void ClickListRow(HWND list, int row);
+// Posts a key press to a control.
+void PostKey(HWND control, UINT virtualKey);
+
 } // namespace e2e
 
 #endif
