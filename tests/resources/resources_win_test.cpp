@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,7 +36,8 @@ std::string SetupExePath() {
 }
 
 HMODULE SetupExe() {
-    static HMODULE module = LoadLibraryExA(SetupExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    static HMODULE module =
+        LoadLibraryExA(SetupExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     return module;
 }
 
@@ -218,7 +220,7 @@ DialogTemplate ParseDialog(const BYTE* data, DWORD size) {
     if (dialog.style & DS_SETFONT) {
         dialog.pointSize = in.Word();
         if (extended) {
-            in.Word(); // weight
+            in.Word();  // weight
             in.Skip(2); // italic, character set
         }
         dialog.fontName = in.StringOrOrdinal(&ordinal);
@@ -294,6 +296,11 @@ struct ExpectedDialog {
     std::vector<ExpectedControl> controls;
 };
 
+// Names the dialog in failure messages instead of dumping its bytes.
+void PrintTo(const ExpectedDialog& dialog, std::ostream* out) {
+    *out << dialog.name << " (" << dialog.id << ")";
+}
+
 const std::vector<ExpectedDialog>& ExpectedDialogs() {
     static const std::vector<ExpectedDialog> dialogs = {
         {"Welcome",
@@ -368,8 +375,8 @@ const std::vector<ExpectedDialog>& ExpectedDialogs() {
              {-1, "static", "Free disk space:", kText, 20, 100, 65, 15},
              {1013, "edit", "", kReadOnlyEdit | ES_AUTOHSCROLL, 90, 100, 75, 15},
              {1014, "button", "Automatic", kButton, 240, 75, 60, 15},
-             {1029, "button", "Ask if non-existing directory should be created", kCheckBox, 5,
-              135, 310, 20},
+             {1029, "button", "Ask if non-existing directory should be created", kCheckBox, 5, 135,
+              310, 20},
          }},
         {"Copy",
          IDD_COPY,
@@ -515,8 +522,7 @@ TEST_P(DialogTemplateTest, MatchesTheLayout) {
     for (size_t i = 0; i < want.controls.size(); ++i) {
         const ControlTemplate& control = got.controls[i];
         const ExpectedControl& expected = want.controls[i];
-        SCOPED_TRACE("control #" + std::to_string(i) + " (id " + std::to_string(expected.id) +
-                     ")");
+        SCOPED_TRACE("control #" + std::to_string(i) + " (id " + std::to_string(expected.id) + ")");
         EXPECT_EQ(control.id, expected.id);
         EXPECT_EQ(control.className, expected.className);
         EXPECT_EQ(ToCp1252(control.text), expected.text);
@@ -582,9 +588,8 @@ TEST(SetupResources, WelcomeBitmapIs100By200With24BitsPerPixel) {
     EXPECT_GE(bytes.size, sizeof(BITMAPINFOHEADER) + 60000u);
 
     // The welcome page loads it by id as a device-dependent bitmap.
-    HBITMAP bitmap =
-        static_cast<HBITMAP>(LoadImageA(SetupExe(), MAKEINTRESOURCEA(IDB_WELCOME), IMAGE_BITMAP,
-                                        0, 0, LR_DEFAULTCOLOR));
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageA(SetupExe(), MAKEINTRESOURCEA(IDB_WELCOME), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     ASSERT_NE(bitmap, nullptr);
     BITMAP info;
     ASSERT_EQ(GetObjectA(bitmap, sizeof info, &info), static_cast<int>(sizeof info));
