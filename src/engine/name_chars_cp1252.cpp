@@ -9,6 +9,7 @@ bool IsNameCharacter(unsigned char byte) {
     }
     switch (byte) {
     case 0x83: // f with hook
+    case 0x88: // modifier letter circumflex
     case 0x8A: // S caron
     case 0x8C: // OE
     case 0x8E: // Z caron
@@ -17,7 +18,10 @@ bool IsNameCharacter(unsigned char byte) {
     case 0x9E: // z caron
     case 0x9F: // Y diaeresis
     case 0xAA: // feminine ordinal
+    case 0xB2: // superscript two (a digit to the platform)
+    case 0xB3: // superscript three
     case 0xB5: // micro
+    case 0xB9: // superscript one
     case 0xBA: // masculine ordinal
         return true;
     default:

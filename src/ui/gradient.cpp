@@ -4,12 +4,16 @@
 
 namespace {
 
-// start + i * step in single precision, truncated toward zero; only the low
-// eight bits make the colour byte, so components outside 0..255 wrap.
+// start + i * (end - start) / 255, truncated toward zero; only the low eight
+// bits make the colour byte, so components outside 0..255 wrap. The value is
+// computed exactly in 64-bit integers: in single precision the x87 unit of the
+// 32-bit build keeps excess precision, so that band 255 missed the end colour
+// by one for many colour pairs (start 2, end 1 gave 0), and the two builds
+// painted different colours.
 int BandComponent(int start, int end, int i) {
-    const float step = static_cast<float>(end - start) / 255.0f;
-    const float value = static_cast<float>(start) + static_cast<float>(i) * step;
-    const int64_t truncated = static_cast<int64_t>(value);
+    const int64_t numerator = 255 * static_cast<int64_t>(start) +
+                              static_cast<int64_t>(i) * (static_cast<int64_t>(end) - start);
+    const int64_t truncated = numerator / 255; // integer division truncates toward zero
     return static_cast<int>(static_cast<uint64_t>(truncated) & 0xFFu);
 }
 
@@ -21,23 +25,18 @@ std::vector<GradientBand> ComputeGradientBands(const int start[3], const int end
     for (int i = 0; i < 256; ++i) {
         GradientBand& band = bands[static_cast<std::size_t>(i)];
         band.top = static_cast<int>(static_cast<float>(i) * bandHeight);
-        band.bottom = static_cast<int>(static_cast<float>(band.top) + bandHeight + 0.3f);
         band.color =
             MakeColor(BandComponent(start[0], end[0], i), BandComponent(start[1], end[1], i),
                       BandComponent(start[2], end[2], i));
     }
-    // Rows the formula leaves between two bands would show whatever the
-    // off-screen bitmap held; stretch each band down to the next band's top and
-    // the last one to the bottom of the screen.
+    // The bottom edge trunc(top + bandHeight + 0.3) would leave single rows
+    // uncovered on some heights (600) and overlap the next band on others
+    // (1000). Each band ends where the next one begins and the last one at the
+    // bottom of the screen, so the bands tile the screen exactly; painted in
+    // order, the picture is the one the overlapping bands gave.
     for (int i = 0; i < 255; ++i) {
-        GradientBand& band = bands[static_cast<std::size_t>(i)];
-        const int nextTop = bands[static_cast<std::size_t>(i) + 1].top;
-        if (band.bottom < nextTop) {
-            band.bottom = nextTop;
-        }
+        bands[static_cast<std::size_t>(i)].bottom = bands[static_cast<std::size_t>(i) + 1].top;
     }
-    if (bands[255].bottom < height) {
-        bands[255].bottom = height;
-    }
+    bands[255].bottom = height;
     return bands;
 }

@@ -13,6 +13,7 @@ struct GradientBand {
 };
 
 // The 256 bands of the gradient from `start` to `end` on a screen `height` rows
-// high. Each band starts at trunc(i * height / 256) and reaches at least down to
-// the next band's top, so the bands cover every row whatever the height.
+// high. Each band starts at trunc(i * height / 256) and ends where the next one
+// starts (the last at the bottom), so the bands cover every row exactly once
+// whatever the height.
 std::vector<GradientBand> ComputeGradientBands(const int start[3], const int end[3], int height);

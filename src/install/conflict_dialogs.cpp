@@ -1,0 +1,135 @@
+#include "install/conflict_dialogs.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "engine/startup.h"
+#include "install/install_file.h"
+#include "resources/resource_ids.h"
+#include "ui/page_frame.h"
+
+bool installAllAnswer = false;
+
+namespace {
+
+// A dialog whose owner has gone would not come up at all; then it goes without.
+HWND LiveOwner(HWND owner) {
+    return owner != nullptr && IsWindow(owner) ? owner : nullptr;
+}
+
+std::string EnglishLanguageName(uint16_t languageId) {
+    char name[256] = "";
+    GetLocaleInfoA(MAKELCID(languageId, SORT_DEFAULT), LOCALE_SENGLANGUAGE, name, sizeof name);
+    return name;
+}
+
+// Fills the language and code-page fields of one file; a file without version
+// information leaves them empty.
+void ShowLanguageOf(HWND dialog, const std::string& path, int languageField, int codePageField) {
+    FileVersionInfo info;
+    if (!ReadVersionInfo(path, info) || !info.hasTranslation) {
+        return;
+    }
+    SetDlgItemTextA(dialog, languageField, info.languageName.c_str());
+    SetDlgItemTextA(dialog, codePageField, std::to_string(info.codePage).c_str());
+}
+
+// Both question procedures report every message as not handled: only the
+// three buttons end a dialog, so Escape and the close box do nothing.
+INT_PTR CALLBACK LanguageQuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        SetDlgItemTextA(dialog, IDC_LANG_SOURCE_FILE, currentSourcePath.c_str());
+        SetDlgItemTextA(dialog, IDC_LANG_DEST_FILE, currentDestinationPath.c_str());
+        ShowLanguageOf(dialog, currentSourcePath, IDC_LANG_SOURCE_LANGUAGE,
+                       IDC_LANG_SOURCE_CODEPAGE);
+        ShowLanguageOf(dialog, currentDestinationPath, IDC_LANG_DEST_LANGUAGE,
+                       IDC_LANG_DEST_CODEPAGE);
+    } else if (message == WM_COMMAND) {
+        switch (LOWORD(wParam)) {
+        case IDC_LANG_YES:
+            EndDialog(dialog, 1);
+            break;
+        case IDC_LANG_NO:
+            EndDialog(dialog, 0);
+            break;
+        case IDC_LANG_INSTALL_ALL:
+            installAllAnswer = true;
+            EndDialog(dialog, 2);
+            break;
+        default:
+            break;
+        }
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK OverwriteQuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        SetDlgItemTextA(dialog, IDC_OVERWRITE_FILE, currentDestinationPath.c_str());
+    } else if (message == WM_COMMAND) {
+        switch (LOWORD(wParam)) {
+        case IDC_OVERWRITE_YES:
+            EndDialog(dialog, 1);
+            break;
+        case IDC_OVERWRITE_NO:
+            EndDialog(dialog, 0);
+            break;
+        case IDC_OVERWRITE_ALL:
+            installAllAnswer = true;
+            EndDialog(dialog, 2);
+            break;
+        default:
+            break;
+        }
+    }
+    return FALSE;
+}
+
+int AnswerOf(INT_PTR result) {
+    return result >= 0 && result <= 2 ? static_cast<int>(result) : 0;
+}
+
+} // namespace
+
+bool ReadVersionInfo(const std::string& path, FileVersionInfo& info) {
+    info = FileVersionInfo();
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    if (size == 0) {
+        return false;
+    }
+    std::vector<char> buffer(size);
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, buffer.data())) {
+        return false;
+    }
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(buffer.data(), "\\", &value, &length) || value == nullptr ||
+        length < sizeof(VS_FIXEDFILEINFO)) {
+        return false;
+    }
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    info.versionMs = fixed->dwFileVersionMS;
+    info.versionLs = fixed->dwFileVersionLS;
+
+    if (VerQueryValueA(buffer.data(), "\\VarFileInfo\\Translation", &value, &length) &&
+        value != nullptr && length >= 2 * sizeof(WORD)) {
+        const auto* words = static_cast<const WORD*>(value);
+        info.hasTranslation = true;
+        info.languageId = words[0];
+        info.codePage = words[1];
+        info.languageName = EnglishLanguageName(info.languageId);
+    }
+    return true;
+}
+
+int AskLanguageConflict() {
+    return AnswerOf(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_LANGUAGE_QUESTION),
+                                    LiveOwner(mainWindow), LanguageQuestionProc, 0));
+}
+
+int AskOverwrite() {
+    return AnswerOf(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_OVERWRITE_QUESTION),
+                                    LiveOwner(CurrentPage.window), OverwriteQuestionProc, 0));
+}

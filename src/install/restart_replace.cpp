@@ -1,0 +1,72 @@
+#include "install/restart_replace.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "install/conflict_dialogs.h"
+#include "install/ini_file.h"
+
+namespace {
+
+// Windows processes the rename section of this file at its next start.
+int AddWininitRename(const std::string& destinationPath, const std::string& temporaryPath) {
+    const std::string wininit = WindowsDirectory() + "\\Wininit.ini";
+    // Create the file when it is missing; an existing one is left as it is.
+    HANDLE file = CreateFileA(wininit.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    IniFile profile;
+    // A file that is there but cannot be read holds entries of other programs
+    // that a save would wipe out.
+    if (profile.Load(wininit) == kIniUnreadable) {
+        return 1;
+    }
+    profile.SetEntry("rename", destinationPath, temporaryPath);
+    profile.Save(wininit);
+    return 0;
+}
+
+} // namespace
+
+std::string WindowsDirectory() {
+    std::string directory(MAX_PATH, '\0');
+    UINT length = GetWindowsDirectoryA(&directory[0], static_cast<UINT>(directory.size()));
+    if (length >= directory.size()) {
+        directory.assign(length, '\0');
+        length = GetWindowsDirectoryA(&directory[0], static_cast<UINT>(directory.size()));
+    }
+    directory.resize(length < directory.size() ? length : 0);
+    if (!directory.empty() && directory.back() == '\\') {
+        directory.pop_back();
+    }
+    return directory;
+}
+
+int ReplaceAtRestart(const std::string& sourcePath, const std::string& destinationPath,
+                     const std::string& sourceName) {
+    FileVersionInfo source;
+    FileVersionInfo destination;
+    if (!ReadVersionInfo(sourcePath, source) || !ReadVersionInfo(destinationPath, destination)) {
+        return 1;
+    }
+    // Major and minor version only; a copy in place that is newer stays.
+    if (static_cast<int32_t>(source.versionMs) < static_cast<int32_t>(destination.versionMs)) {
+        return 0;
+    }
+
+    const std::string temporaryDirectory = WindowsDirectory() + "\\TEMP";
+    CreateDirectoryA(temporaryDirectory.c_str(), nullptr);
+    const std::string temporaryPath = temporaryDirectory + "\\" + sourceName + ".tmp";
+    CopyFileA(sourcePath.c_str(), temporaryPath.c_str(), FALSE);
+
+    // The destination exists, so the move must be allowed to replace it, or it
+    // would fail at the restart.
+    if (MoveFileExA(temporaryPath.c_str(), destinationPath.c_str(),
+                    MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
+        return 0;
+    }
+    return AddWininitRename(destinationPath, temporaryPath);
+}

@@ -1,0 +1,32 @@
+#include "install/self_register.h"
+
+#include "pages/uninstall_log.h"
+#include "pages/uninstall_log_text.h"
+#include "ui/page_frame.h"
+
+HMODULE LoadInstalledLibrary(const std::string& installedPath) {
+    const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    HMODULE library = LoadLibraryA(installedPath.c_str());
+    SetErrorMode(oldMode);
+    return library;
+}
+
+void RegisterServer(HMODULE library, const std::string& installedPath) {
+    using RegisterFunction = HRESULT(STDAPICALLTYPE*)();
+    const auto registerServer =
+        reinterpret_cast<RegisterFunction>(GetProcAddress(library, "DllRegisterServer"));
+    if (registerServer != nullptr) {
+        if (registerServer() != S_OK) {
+            HWND owner = IsWindow(CurrentPage.window) ? CurrentPage.window : nullptr;
+            const std::string text =
+                "Registration of " + installedPath + " failed, setup will continue.";
+            MessageBoxA(owner, text.c_str(), "Server registration", MB_OK | MB_ICONERROR);
+        }
+        // Logged also after a failure, so that the uninstaller tries to
+        // unregister what may be half registered.
+        WriteUninstallLog(RegistrationLogLine(true));
+    } else {
+        WriteUninstallLog(RegistrationLogLine(false));
+    }
+    FreeLibrary(library);
+}
