@@ -1,7 +1,8 @@
 #!/bin/bash
 # Builds everything and runs the whole test suite: the platform-free core
 # natively (plain and with sanitizers), then the Windows build under Wine and a
-# private virtual display (unit tests, end-to-end tests of the real VLSetup.exe).
+# private virtual display (unit tests, end-to-end tests of the real VLSetup.exe),
+# and last the core's fuzz targets for a bounded time (scripts/fuzz.sh).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -27,4 +28,7 @@ export VL_FORCE_XVFB=1
 source scripts/wine-env.sh
 echo "display $DISPLAY, prefix $WINEPREFIX"
 (cd build/cross && ctest --output-on-failure -j"$jobs" --timeout 300)
+
+echo "== fuzzing the script reader, reference expansion and profile parser"
+bash scripts/fuzz.sh
 echo "== all tests passed"

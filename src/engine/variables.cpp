@@ -20,8 +20,12 @@ std::size_t VariableStore::Count() const {
 }
 
 void VariableStore::ExpandReferences(std::string& text) {
+    // Nothing before the first "[" changes by a replacement there, so each
+    // search may start at the previous reference: the same as searching from
+    // the beginning, without scanning the unchanged front again.
+    std::size_t from = 0;
     for (int replacements = 0; replacements < kMaxReplacements; ++replacements) {
-        const std::size_t open = text.find('[');
+        const std::size_t open = text.find('[', from);
         if (open == std::string::npos) {
             return;
         }
@@ -38,6 +42,7 @@ void VariableStore::ExpandReferences(std::string& text) {
             return;
         }
         text.replace(open, referenceLength, value);
+        from = open;
     }
 }
 

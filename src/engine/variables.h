@@ -24,7 +24,7 @@ class VariableStore {
     void Clear();
 
     static constexpr int kMaxReplacements = 300;
-    static constexpr std::size_t kMaxExpandedLength = 16u * 1024u * 1024u;
+    static constexpr std::size_t kMaxExpandedLength = 1024u * 1024u;
 
   private:
     std::map<std::string, std::string> values_;

@@ -25,7 +25,9 @@ bool IsButtonClass(HWND control) {
 // itself causes (focus leaving and returning) cannot open another one.
 bool showingCommandMessage = false;
 
-void ApplyNextRule(HWND next, const DeferredStatement& rule) {
+// Applies one Next rule to `enabled`: every matching record of a control rule
+// decides anew, so the last one wins.
+void ApplyNextRule(const DeferredStatement& rule, bool& enabled) {
     const std::vector<std::string>& a = rule.arguments;
     if (a[1] == "CONTROL") {
         for (const WindowRecord& record : model.windows) {
@@ -36,17 +38,17 @@ void ApplyNextRule(HWND next, const DeferredStatement& rule) {
             if (a[3] == "VALUE") {
                 const LRESULT state =
                     control != nullptr ? SendMessageA(control, BM_GETCHECK, 0, 0) : 0;
-                EnableWindow(next, state == LenientNumber(a[4]));
+                enabled = state == LenientNumber(a[4]);
             } else if (a[3] == "TEXT") {
                 char text[1024] = {};
                 if (control != nullptr) {
                     GetWindowTextA(control, text, sizeof text);
                 }
-                EnableWindow(next, a[4] == text);
+                enabled = a[4] == text;
             }
         }
     } else if (a[1] == "VARIABLE") {
-        EnableWindow(next, variables.Lookup(a[2]) == a[3]);
+        enabled = variables.Lookup(a[2]) == a[3];
     }
 }
 
@@ -128,9 +130,7 @@ void HandleControlCommand(HWND sender, WORD notification) {
         if (statement.name != "ShowMessage" || statement.arguments[3] != "COMMAND") {
             continue;
         }
-        // Index the list: a page may open while a box is up and add controls.
-        for (std::size_t i = 0; i < model.windows.size(); ++i) {
-            const WindowRecord& record = model.windows[i];
+        for (const WindowRecord& record : model.windows) {
             if (record.window == nullptr || WindowOf(record) != sender ||
                 record.name != statement.arguments[2]) {
                 continue;
@@ -150,17 +150,18 @@ void CALLBACK PageStateCheck(HWND, UINT, UINT_PTR, DWORD) {
     if (next == nullptr) {
         return;
     }
+    // The rules are evaluated first and Next is set once, so that neither the
+    // screen nor anyone asking for its state sees a passing value of a tick.
     SendMessageA(next, WM_SETREDRAW, FALSE, 0);
+    bool enabled = destinationValid;
     if (destinationValid) {
-        EnableWindow(next, TRUE);
         for (const DeferredStatement& rule : model.deferredStatements) {
             if (rule.name == "SetNextDynamicState" && rule.arguments[0] == CurrentPage.name) {
-                ApplyNextRule(next, rule);
+                ApplyNextRule(rule, enabled);
             }
         }
-    } else {
-        EnableWindow(next, FALSE);
     }
+    EnableWindow(next, enabled);
     SendMessageA(next, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(next, nullptr, TRUE);
     UpdateWindow(next);

@@ -1,0 +1,109 @@
+// Arbitrary bytes as SetupScript.ini: read them as the program does, walk the
+// statements and run them through the interpreter with a host that shows
+// nothing and leaves every page with Next.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/interpreter.h"
+#include "engine/model.h"
+#include "engine/name_chars.h"
+#include "engine/script_reader.h"
+#include "engine/variables.h"
+#include "ui/background_settings.h"
+#include "fuzz_support.h"
+
+namespace {
+
+class SilentHost : public CommandHost {
+  public:
+    void ShowImmediateMessage(const std::string&, const std::string&) override {}
+    void RepaintBackground() override {}
+    int RunPage(PageTemplate) override { return 0; }
+    void ShowSyntaxError() override {}
+    bool QuitRequested() override { return false; }
+};
+
+struct Walked {
+    std::vector<std::string> names;
+    std::vector<std::vector<std::string>> arguments;
+};
+
+Walked Walk(const ScriptReader& reader) {
+    Walked walked;
+    const int count = reader.StatementCount();
+    for (int index = 0; index < count; ++index) {
+        std::string name;
+        std::vector<std::string> arguments;
+        int argumentCount = -1;
+        Check(reader.GetStatement(index, name, arguments, argumentCount) == 0,
+              "a statement in range can be fetched");
+        Check(!name.empty(), "a statement name is never empty");
+        for (const char c : name) {
+            Check(IsNameCharacter(static_cast<unsigned char>(c)),
+                  "a statement name holds name characters only");
+        }
+        Check(argumentCount == static_cast<int>(arguments.size()),
+              "the argument count matches the arguments");
+        walked.names.push_back(name);
+        walked.arguments.push_back(arguments);
+    }
+
+    // Out of range: -1 and the outputs untouched.
+    for (const int index : {-1, count, count + 1}) {
+        std::string name = "untouched";
+        std::vector<std::string> arguments(1, "untouched");
+        int argumentCount = 7;
+        Check(reader.GetStatement(index, name, arguments, argumentCount) == -1,
+              "an index out of range fails");
+        Check(name == "untouched" && arguments.size() == 1 && arguments[0] == "untouched" &&
+                  argumentCount == 7,
+              "a failed fetch leaves the outputs untouched");
+    }
+    return walked;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string raw(reinterpret_cast<const char*>(data), size);
+
+    const std::string text = NormalizeScriptBytes(raw);
+    Check(text.size() <= raw.size(), "normalising never adds bytes");
+    Check(text.find('\x1A') == std::string::npos, "the scanned text holds no Ctrl-Z");
+
+    scriptReader.Clear();
+    variables.Clear();
+    model.Clear();
+    ResetBackgroundSettings();
+    programFilesDir = "C:\\Program Files\\";
+    variables.Assign("SP", "C:\\setup");
+    variables.Assign("SETUPFILE", "C:\\setup\\SetupScript.ini");
+    variables.Assign("WINPATH", "C:\\WINDOWS");
+    variables.Assign("SYSPATH", "C:\\WINDOWS\\system32");
+    variables.Assign("DP", programFilesDir);
+
+    scriptReader.ScanText(text);
+    const Walked scanned = Walk(scriptReader);
+
+    // Reading the file gives the same statements as scanning its normalised text.
+    ScriptReader fromFile;
+    static const std::string path = PrivateFile("SetupScript.ini");
+    WriteFile(path, raw);
+    Check(fromFile.ReadScript(path) == 0, "an existing script file is read");
+    const Walked read = Walk(fromFile);
+    Check(read.names == scanned.names && read.arguments == scanned.arguments,
+          "ReadScript agrees with ScanText of the normalised bytes");
+
+    SilentHost host;
+    const RunOutcome outcome = RunScript(host);
+    Check(outcome != RunOutcome::Stopped, "nothing stops a run whose pages all go on");
+    const std::size_t statements = scanned.names.size();
+    Check(model.sections.size() + model.files.size() + model.windows.size() +
+                  model.deferredStatements.size() <=
+              statements,
+          "each statement makes at most one record");
+    return 0;
+}
