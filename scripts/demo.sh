@@ -27,6 +27,7 @@ headless=1
 if [ -n "${DISPLAY:-}" ] && [ -z "${VL_HEADLESS:-}" ]; then headless=0; fi
 [ "$headless" = 1 ] && export VL_FORCE_XVFB=1
 source scripts/wine-env.sh
+vl_wine_warm_up
 # A fresh demo each time: remove what an earlier run installed.
 installed="$WINEPREFIX/drive_c/Program Files (x86)/Velmora Demo"
 rm -rf "$installed"

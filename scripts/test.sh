@@ -26,6 +26,7 @@ cmake --build build/cross -j"$jobs"
 echo "== Windows tests under Wine"
 export VL_FORCE_XVFB=1
 source scripts/wine-env.sh
+vl_wine_warm_up
 echo "display $DISPLAY, prefix $WINEPREFIX"
 (cd build/cross && ctest --output-on-failure -j"$jobs" --timeout 300)
 

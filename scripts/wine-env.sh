@@ -44,6 +44,10 @@ if [ ! -f "$WINEPREFIX/.vl-ready" ]; then
     wineboot -i >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # The caption buttons are drawn with Marlett; Debian ships it outside the prefix.
+    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+        cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    fi
     "$(_vl_wineserver)" -w
     touch "$WINEPREFIX/.vl-ready"
 fi
@@ -51,3 +55,10 @@ flock -u 8
 exec 8>&-
 # Keep one server alive (exits when already running).
 "$(_vl_wineserver)" -p >/dev/null 2>&1 || true
+
+# Wine's background services start with the first program and keep its standard
+# streams open for good; a caller reading that program's output through a pipe
+# would then wait forever. Start them once with nothing attached.
+vl_wine_warm_up() {
+    wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 || true
+}

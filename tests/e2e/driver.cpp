@@ -425,8 +425,14 @@ void PressKey(HWND dialog, UINT virtualKey) {
     PostMessageA(target, WM_KEYUP, virtualKey, scan | 1 | (1L << 30) | (1L << 31));
 }
 
+bool SendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kSendTimeoutMs,
+                               &result) != 0;
+}
+
 void PressCloseBox(HWND window) {
-    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    SendAndWait(window, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
 } // namespace e2e

@@ -206,7 +206,10 @@ template <typename Condition> bool WaitUntil(Condition condition, DWORD timeoutM
 
 HWND Control(HWND dialog, int id);
 std::string ControlText(HWND dialog, int id);
-bool IsControlVisible(HWND dialog, int id); // the control's own visible style
+// The control's own visible style. WM_SETREDRAW with FALSE clears it too, so a control whose
+// redrawing is switched off for a moment (Next, on every tick of the page-state check)
+// reads as hidden during that moment.
+bool IsControlVisible(HWND dialog, int id);
 bool IsControlEnabled(HWND dialog, int id);
 // The control's rectangle in its parent's client coordinates, in pixels.
 RECT ControlRect(HWND dialog, int id);
@@ -221,7 +224,12 @@ void AnswerMessageBox(HWND box, int answerId);
 // dialog's thread, or to the dialog itself when no control has it: the dialog's own loop
 // then treats Esc, Enter and Tab as for real keys.
 void PressKey(HWND dialog, UINT virtualKey);
-// Posts the command that the title bar's close box sends (WM_SYSCOMMAND, SC_CLOSE).
+// Sends `message` and waits until the window's procedure has handled it, or until the
+// timeout when the handling opens a modal loop (a message box). Whatever the handling posts
+// is then queued before anything the test posts afterwards.
+bool SendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The command that the title bar's close box sends (WM_SYSCOMMAND, SC_CLOSE), sent with
+// SendAndWait. A dialog turns it into WM_CLOSE and then posts the command IDCANCEL.
 void PressCloseBox(HWND window);
 
 } // namespace e2e
