@@ -4,7 +4,8 @@
 _vl_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${VL_WINEPREFIX:-$_vl_root/build/wineprefix}"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# No Gecko/Mono prompts, and no host menu entries for the shortcuts tests make.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 _vl_state="$(dirname "$WINEPREFIX")/.wine-state"
 mkdir -p "$_vl_state"
 

@@ -1,6 +1,14 @@
 #include "controls.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <ostream>
 
 namespace e2e {
 
@@ -162,6 +170,170 @@ void ClickListRow(HWND list, int row) {
 void PostKey(HWND control, UINT virtualKey) {
     PostMessageA(control, WM_KEYDOWN, virtualKey, 1);
     PostMessageA(control, WM_KEYUP, virtualKey, 1 | (1u << 30) | (1u << 31));
+}
+
+namespace {
+
+// The copy page and the conflict dialogs hold a static text with the id of a message box's
+// text too; only a message box has the standard answer buttons (IDOK to IDCONTINUE).
+bool IsMessageBox(const MessageBoxInfo& box) {
+    return box && std::any_of(box.buttons.begin(), box.buttons.end(),
+                              [](int id) { return id >= IDOK && id <= IDCONTINUE; });
+}
+
+} // namespace
+
+std::vector<SeenBox> AnswerBoxesUntilExit(WizardProcess& wizard,
+                                          const std::function<int(const MessageBoxInfo&)>& answer,
+                                          DWORD timeoutMs) {
+    std::vector<SeenBox> seen;
+    WaitUntil(
+        [&] {
+            for (HWND window : wizard.FindAll(WindowQuery{kDialogClass, std::nullopt, 0})) {
+                const MessageBoxInfo box = ReadMessageBox(window);
+                if (!IsMessageBox(box)) {
+                    if (GetDlgItem(window, kNextId) == nullptr)
+                        continue;
+                    seen.push_back(SeenBox{"page", TitleOf(window)});
+                    return true;
+                }
+                seen.push_back(SeenBox{box.caption, box.text});
+                AnswerMessageBox(box.window, answer(box));
+                wizard.WaitUntilGone(box.window, 5000);
+                return false;
+            }
+            return !wizard.IsRunning();
+        },
+        timeoutMs);
+    return seen;
+}
+
+void PrintTo(const SeenBox& box, std::ostream* out) {
+    constexpr std::size_t kShown = 100;
+    *out << '"' << box.caption << "\": \"" << box.text.substr(0, kShown)
+         << (box.text.size() > kShown ? "...\"" : "\"");
+}
+
+std::string DescribeExit(const std::optional<int>& code) {
+    if (!code)
+        return "still running: the wizard hangs";
+    char text[96];
+    const unsigned value = static_cast<unsigned>(*code);
+    if ((value & 0xC0000000u) == 0xC0000000u)
+        std::snprintf(text, sizeof text, "crashed with exception 0x%08X", value);
+    else
+        std::snprintf(text, sizeof text, "exit code %d", *code);
+    return text;
+}
+
+std::optional<std::string> FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string StartMenuProgramsFolder() {
+    char path[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAMS, FALSE);
+    return path;
+}
+
+std::string UninstallKeyOf(const std::string& appName) {
+    return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + appName;
+}
+
+void RemoveUninstallKey(const std::string& appName) {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKeyOf(appName).c_str());
+}
+
+namespace {
+
+bool IsLogDate(const std::string& line) {
+    // DATE:month/day/year, decimal numbers without leading zeros.
+    const std::string prefix = "DATE:";
+    if (line.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    int numbers = 0;
+    std::size_t i = prefix.size();
+    while (i < line.size()) {
+        const std::size_t start = i;
+        while (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])))
+            ++i;
+        if (i == start || line[start] == '0')
+            return false;
+        ++numbers;
+        if (i < line.size() && (line[i] != '/' || numbers == 3))
+            return false;
+        if (i < line.size())
+            ++i;
+    }
+    return numbers == 3;
+}
+
+} // namespace
+
+UninstallLogCheck CheckUninstallLog(const std::string& bytes, const std::string& appName) {
+    UninstallLogCheck check;
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < bytes.size();) {
+        const std::size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) {
+            check.problem = "the last line does not end in CR LF";
+            return check;
+        }
+        lines.push_back(bytes.substr(start, end - start));
+        if (lines.back().find_first_of("\r\n") != std::string::npos) {
+            check.problem = "a line holds a lone CR or LF: " + lines.back();
+            return check;
+        }
+        start = end + 2;
+    }
+    static const char* const kHeader[] = {
+        "QLUNLOG V1",
+        "",
+        "QUENLO UNINSTALLATION LOG FILE",
+        "",
+        "MAKE NO CHANGES TO THIS FILE, ITS FORMAT IS EXACTLY DEFINED!",
+        "NO REAL PARSER DOES EXIST, SO DON\xB4T MODIFY ANYTHING!",
+        "ANY ERRORS COULD CAUSE CATASTROPHAL (!) DAMAGE TO YOUR SYSTEM, YOU",
+        "COULD BE UNABLE TO RESTART WINDOWS",
+        ""};
+    constexpr std::size_t kHeaderLines = sizeof kHeader / sizeof kHeader[0];
+    for (std::size_t i = 0; i < kHeaderLines; ++i) {
+        if (i >= lines.size() || lines[i] != kHeader[i]) {
+            check.problem = "header line " + std::to_string(i + 1) + " is wrong";
+            return check;
+        }
+    }
+    std::size_t i = kHeaderLines;
+    if (i >= lines.size() || !IsLogDate(lines[i])) {
+        check.problem = "no date line";
+        return check;
+    }
+    if (++i >= lines.size() || lines[i] != "[FILES]") {
+        check.problem = "no [FILES] line";
+        return check;
+    }
+    for (++i; i < lines.size() && lines[i] != "[REGISTRY]";) {
+        const std::string& path = lines[i];
+        const std::string kind = i + 1 < lines.size() ? lines[i + 1] : "";
+        if (path.empty() || (kind != "NONSHARED" && kind != "SHARED")) {
+            check.problem = "line " + std::to_string(i + 1) + " starts no entry: " + path;
+            return check;
+        }
+        check.paths.push_back(path);
+        i += 2;
+        if (kind == "SHARED" && i < lines.size() &&
+            (lines[i] == "AUTOREGSVR" || lines[i] == "NOAUTOREGSVR"))
+            ++i;
+    }
+    if (i + 2 != lines.size() || lines[i] != "[REGISTRY]" ||
+        lines[i + 1] != UninstallKeyOf(appName)) {
+        check.problem = "the log does not end with [REGISTRY] and the key path";
+        return check;
+    }
+    return check;
 }
 
 } // namespace e2e

@@ -6,7 +6,11 @@
 
 #include "driver.h"
 
+#include <functional>
+#include <iosfwd>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -41,6 +45,50 @@ RECT ListRowRect(HWND list, int row);  // in the list's client pixels
 void ClickListRow(HWND list, int row);
 // Posts a key press to a control.
 void PostKey(HWND control, UINT virtualKey);
+
+// ---- Runs to their end ------------------------------------------------------------------
+
+// A message box as a run met it.
+struct SeenBox {
+    std::string caption;
+    std::string text;
+    bool operator==(const SeenBox& other) const {
+        return caption == other.caption && text == other.text;
+    }
+};
+void PrintTo(const SeenBox& box, std::ostream* out);
+// Lets the wizard run until it exits or `timeoutMs` has passed, answering each message box
+// with the button that `answer` chooses for it, and returns the boxes in the order they
+// came. A page waiting for Next ends the wait early; it is listed with the caption "page"
+// and its title as the text.
+std::vector<SeenBox> AnswerBoxesUntilExit(WizardProcess& wizard,
+                                          const std::function<int(const MessageBoxInfo&)>& answer,
+                                          DWORD timeoutMs);
+// An exit code as a failure message shows it: a crash is named by its exception code.
+std::string DescribeExit(const std::optional<int>& code);
+
+// ---- What an installation leaves behind ------------------------------------------------
+
+// A file's bytes; nothing when it cannot be read.
+std::optional<std::string> FileBytes(const std::string& path);
+// The current user's Start-menu programs folder, where program groups are made.
+std::string StartMenuProgramsFolder();
+// "Software\Microsoft\Windows\CurrentVersion\Uninstall\" and the application name: the
+// key under HKEY_LOCAL_MACHINE that the copy page registers and logs.
+std::string UninstallKeyOf(const std::string& appName);
+// Deletes that key with its values, when it exists.
+void RemoveUninstallKey(const std::string& appName);
+
+// An uninstall log taken apart: the path lines of its entries, or what is wrong with it.
+// A well-formed log is the header with a date line, "[FILES]", entries of a path line and
+// a kind line ("NONSHARED", or "SHARED" with an optional registration line), then
+// "[REGISTRY]" and the key path as its last line; every line ends in CR LF.
+struct UninstallLogCheck {
+    std::string problem; // empty when well formed
+    std::vector<std::string> paths;
+    explicit operator bool() const { return problem.empty(); }
+};
+UninstallLogCheck CheckUninstallLog(const std::string& bytes, const std::string& appName);
 
 } // namespace e2e
 
