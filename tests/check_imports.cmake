@@ -1,6 +1,10 @@
-# Fails unless every DLL that EXE imports is one of the system DLLs we allow.
+# Fails unless every DLL that EXE imports is one of the system DLLs we allow:
+# libraries that Windows always takes from the system directory (known DLLs),
+# and COMCTL32.dll, which the manifest takes from the side-by-side store.
+# Other system libraries (VERSION.dll, SETUPAPI.dll) are loaded by full path at
+# run time; imported, they could be taken from the folder the program is in.
 set(allowed KERNEL32.dll USER32.dll GDI32.dll COMCTL32.dll SHELL32.dll ole32.dll
-    ADVAPI32.dll VERSION.dll SETUPAPI.dll msvcrt.dll)
+    ADVAPI32.dll msvcrt.dll)
 string(TOUPPER "${allowed}" allowed_upper)
 execute_process(COMMAND i686-w64-mingw32-objdump -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)

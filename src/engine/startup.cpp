@@ -8,8 +8,10 @@
 #include "engine/interpreter.h"
 #include "engine/script_host.h"
 #include "engine/script_reader.h"
+#include "engine/system_libraries.h"
 #include "engine/system_text.h"
 #include "engine/variables.h"
+#include "install/run_directory.h"
 #include "ui/app_windows.h"
 #include "ui/dynamic_windows.h"
 
@@ -111,6 +113,10 @@ HWND CreateAppWindow(const char* title, const char* className, HWND parent, DWOR
 }
 
 int RunSetup(HINSTANCE moduleInstance) {
+    // Before anything loads a library: a setup program is often started from
+    // a download folder, where a library of a system name may wait for it.
+    RestrictLibrarySearch();
+    SystemFunctions();
     instance = moduleInstance;
     screenWidth = GetSystemMetrics(SM_CXSCREEN);
     screenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -155,7 +161,11 @@ int RunSetup(HINSTANCE moduleInstance) {
         SetTimer(mainWindow, kPageStateTimerId, kPageStateTimerPeriod, PageStateCheck);
 
     WindowsCommandHost host;
-    if (RunScript(host) == RunOutcome::SyntaxError) {
+    const RunOutcome outcome = RunScript(host);
+    // Split files joined only to be sized leave staging files when no copy
+    // page followed.
+    RemoveRunDirectory();
+    if (outcome == RunOutcome::SyntaxError) {
         return 2;
     }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/startup.h"
+#include "engine/system_libraries.h"
 #include "install/install_file.h"
 #include "resources/resource_ids.h"
 #include "ui/page_frame.h"
@@ -94,18 +95,19 @@ int AnswerOf(INT_PTR result) {
 
 bool ReadVersionInfo(const std::string& path, FileVersionInfo& info) {
     info = FileVersionInfo();
+    const SystemFunctionTable& functions = SystemFunctions();
     DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    const DWORD size = functions.GetFileVersionInfoSizeA(path.c_str(), &handle);
     if (size == 0) {
         return false;
     }
     std::vector<char> buffer(size);
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, buffer.data())) {
+    if (!functions.GetFileVersionInfoA(path.c_str(), 0, size, buffer.data())) {
         return false;
     }
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(buffer.data(), "\\", &value, &length) || value == nullptr ||
+    if (!functions.VerQueryValueA(buffer.data(), "\\", &value, &length) || value == nullptr ||
         length < sizeof(VS_FIXEDFILEINFO)) {
         return false;
     }
@@ -113,7 +115,7 @@ bool ReadVersionInfo(const std::string& path, FileVersionInfo& info) {
     info.versionMs = fixed->dwFileVersionMS;
     info.versionLs = fixed->dwFileVersionLS;
 
-    if (VerQueryValueA(buffer.data(), "\\VarFileInfo\\Translation", &value, &length) &&
+    if (functions.VerQueryValueA(buffer.data(), "\\VarFileInfo\\Translation", &value, &length) &&
         value != nullptr && length >= 2 * sizeof(WORD)) {
         const auto* words = static_cast<const WORD*>(value);
         info.hasTranslation = true;

@@ -4,10 +4,12 @@
 
 #include "engine/model.h"
 #include "engine/startup.h"
+#include "engine/system_libraries.h"
 #include "engine/variables.h"
 #include "install/conflict_dialogs.h"
 #include "install/path_text.h"
 #include "install/restart_replace.h"
+#include "install/run_directory.h"
 #include "install/self_register.h"
 #include "install/source_retrieval.h"
 #include "pages/uninstall_log.h"
@@ -125,9 +127,10 @@ DWORD FindSharedFile(const std::string& name, std::string& current, std::string&
         recommended.assign(recommendedSize, '\0');
         UINT currentLength = currentSize;
         UINT recommendedLength = recommendedSize;
-        result = VerFindFileA(VFFF_ISSHAREDFILE, ServiceText(name), ServiceText(windowsDirectory),
-                              ServiceText(applicationDirectory), &current[0], &currentLength,
-                              &recommended[0], &recommendedLength);
+        result = SystemFunctions().VerFindFileA(
+            VFFF_ISSHAREDFILE, ServiceText(name), ServiceText(windowsDirectory),
+            ServiceText(applicationDirectory), &current[0], &currentLength, &recommended[0],
+            &recommendedLength);
         if ((result & VFF_BUFFTOOSMALL) == 0) {
             break;
         }
@@ -165,10 +168,10 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
     ServiceTemporaryFile temporary;
     for (;;) {
         temporary.length = MAX_PATH;
-        const DWORD result =
-            VerInstallFileA(flags, ServiceText(source.name), ServiceText(destinationName),
-                            ServiceText(source.directory), ServiceText(recommended),
-                            ServiceText(current), temporary.name, &temporary.length);
+        const DWORD result = SystemFunctions().VerInstallFileA(
+            flags, ServiceText(source.name), ServiceText(destinationName),
+            ServiceText(source.directory), ServiceText(recommended), ServiceText(current),
+            temporary.name, &temporary.length);
         currentDestinationPath = installedPath;
         currentSourcePath = source.Path();
         // An older source comes back with the service's temporary copy and the
@@ -247,14 +250,18 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
     };
 
     // Installed under its long name: the service replaces the destination by
-    // a file of exactly the name it is given.
+    // a file of exactly the name it is given. The directory goes in its short
+    // form: the service builds its temporary file's path in a buffer of about
+    // 128 characters, so a long directory of 116 characters or more already
+    // fails there. The directory exists by now, so it has a short form.
+    const std::string serviceDirectory = ShortPathOf(directory);
     ServiceTemporaryFile temporary;
     for (;;) {
         temporary.length = MAX_PATH;
-        const DWORD result =
-            VerInstallFileA(VIFF_FORCEINSTALL, ServiceText(source.name), ServiceText(name),
-                            ServiceText(source.directory), ServiceText(directory), nullptr,
-                            temporary.name, &temporary.length);
+        const DWORD result = SystemFunctions().VerInstallFileA(
+            VIFF_FORCEINSTALL, ServiceText(source.name), ServiceText(name),
+            ServiceText(source.directory), ServiceText(serviceDirectory), nullptr, temporary.name,
+            &temporary.length);
         const int action = MapInstallResult(result, source.name, disk, ScreenQuestions());
         if (action == kActionRetry) {
             continue;
@@ -262,7 +269,7 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
         if (action == kActionInstalled || action == kActionForce) {
             break;
         }
-        temporary.Discard(result, directory);
+        temporary.Discard(result, serviceDirectory);
         if (action == kActionReplaceAtRestart) {
             TellFileInUse(source);
             return notInstalled(1);
@@ -323,7 +330,7 @@ int InstallFileRecord(std::size_t index, std::string& installedPath) {
 
     std::string stagingPath;
     if (FetchPart(index, stagingPath) == PartFetch::Quit) {
-        DeleteFileA(stagingPath.c_str());
+        DeleteRunFile(stagingPath);
         incompleteSplitFiles.erase(stagingPath);
         return 1;
     }
@@ -333,7 +340,7 @@ int InstallFileRecord(std::size_t index, std::string& installedPath) {
     // A file with a skipped part is truncated; installing it would break
     // whatever uses it.
     if (incompleteSplitFiles.erase(stagingPath) != 0) {
-        DeleteFileA(stagingPath.c_str());
+        DeleteRunFile(stagingPath);
         FileRecord& record = model.files[index];
         variables.ExpandReferences(record.destination);
         const std::string destination = CollapseBackslashes(record.destination);
@@ -342,7 +349,7 @@ int InstallFileRecord(std::size_t index, std::string& installedPath) {
         return 0;
     }
     const int result = InstallFile(stagingPath, index);
-    DeleteFileA(stagingPath.c_str());
+    DeleteRunFile(stagingPath);
     if (result != 0) {
         return 1;
     }

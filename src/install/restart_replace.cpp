@@ -6,6 +6,7 @@
 
 #include "install/conflict_dialogs.h"
 #include "install/ini_file.h"
+#include "install/run_directory.h"
 
 namespace {
 
@@ -57,16 +58,22 @@ int ReplaceAtRestart(const std::string& sourcePath, const std::string& destinati
         return 0;
     }
 
-    const std::string temporaryDirectory = WindowsDirectory() + "\\TEMP";
-    CreateDirectoryA(temporaryDirectory.c_str(), nullptr);
-    const std::string temporaryPath = temporaryDirectory + "\\" + sourceName + ".tmp";
-    CopyFileA(sourcePath.c_str(), temporaryPath.c_str(), FALSE);
+    // A new file in the run's own temporary folder: nothing that someone put
+    // into the shared TEMP folder under a predictable name is written through.
+    // Without a copy there is nothing to schedule.
+    const std::string temporaryPath = CopyToRunFile(sourcePath, sourceName, ".tmp");
+    if (temporaryPath.empty()) {
+        return 1;
+    }
 
     // The destination exists, so the move must be allowed to replace it, or it
     // would fail at the restart.
     if (MoveFileExA(temporaryPath.c_str(), destinationPath.c_str(),
-                    MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
+                    MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) ||
+        AddWininitRename(destinationPath, temporaryPath) == 0) {
+        KeepRunFile(temporaryPath);
         return 0;
     }
-    return AddWininitRename(destinationPath, temporaryPath);
+    DeleteRunFile(temporaryPath);
+    return 1;
 }

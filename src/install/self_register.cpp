@@ -1,14 +1,14 @@
 #include "install/self_register.h"
 
+#include "engine/system_libraries.h"
 #include "pages/uninstall_log.h"
 #include "pages/uninstall_log_text.h"
 #include "ui/page_frame.h"
 
 HMODULE LoadInstalledLibrary(const std::string& installedPath) {
-    const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE library = LoadLibraryA(installedPath.c_str());
-    SetErrorMode(oldMode);
-    return library;
+    // The libraries it depends on come from its own folder and the system
+    // directory, never from the folder the setup program was started from.
+    return LoadLibraryByPath(installedPath);
 }
 
 void RegisterServer(HMODULE library, const std::string& installedPath) {

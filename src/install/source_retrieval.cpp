@@ -1,15 +1,15 @@
 #include "install/source_retrieval.h"
 
 #include <windows.h>
-#include <setupapi.h>
 
 #include <vector>
 
 #include "engine/model.h"
+#include "engine/system_libraries.h"
 #include "install/install_file.h"
 #include "install/install_result.h"
 #include "install/path_text.h"
-#include "install/restart_replace.h"
+#include "install/run_directory.h"
 #include "ui/page_frame.h"
 
 std::set<std::string> incompleteSplitFiles;
@@ -69,8 +69,8 @@ uint32_t ExpandedSize(const std::string& path) {
     DWORD sourceSize = 0;
     DWORD targetSize = 0;
     UINT compression = 0;
-    if (SetupGetFileCompressionInfoA(path.c_str(), &actualName, &sourceSize, &targetSize,
-                                     &compression) != NO_ERROR) {
+    if (SystemFunctions().SetupGetFileCompressionInfoA(path.c_str(), &actualName, &sourceSize,
+                                                       &targetSize, &compression) != NO_ERROR) {
         return 0;
     }
     if (actualName != nullptr) {
@@ -81,8 +81,12 @@ uint32_t ExpandedSize(const std::string& path) {
 
 } // namespace
 
+std::string StagingNameOf(const FileRecord& record) {
+    return FileNameOf(record.destination) + ".ToInstall.TMP";
+}
+
 std::string StagingPathOf(const FileRecord& record) {
-    return WindowsDirectory() + "\\TEMP\\" + FileNameOf(record.destination) + ".ToInstall.TMP";
+    return RunFilePath(StagingNameOf(record));
 }
 
 bool StartsSplitFile(std::size_t index) {
@@ -102,6 +106,9 @@ PartFetch FetchPart(std::size_t index, std::string& stagingPath) {
     const bool firstPart = StartsSplitFile(index);
     if (firstPart) {
         incompleteSplitFiles.erase(stagingPath);
+        // What the run joined under this name before (parts joined for the
+        // size query, a file that never got its last part) is not joined in.
+        DeleteRunFile(stagingPath);
     }
     if (stagingPath.size() >= MAX_PATH || record.source.size() >= MAX_PATH) {
         const std::string& longPath = stagingPath.size() >= MAX_PATH ? stagingPath : record.source;
@@ -109,15 +116,13 @@ PartFetch FetchPart(std::size_t index, std::string& stagingPath) {
                     FileNameOf(record.destination).c_str(), MB_OK);
         return SkipPart(stagingPath);
     }
-    CreateDirectoryA((WindowsDirectory() + "\\TEMP").c_str(), nullptr);
 
     for (;;) {
-        FileHandle staging(CreateFileA(stagingPath.c_str(), GENERIC_WRITE, 0, nullptr,
-                                       firstPart ? CREATE_ALWAYS : OPEN_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle staging(OpenRunFile(stagingPath));
         if (!staging.IsOpen()) {
+            const std::string shownPath = stagingPath.empty() ? StagingNameOf(record) : stagingPath;
             const std::string text =
-                "Could not create the file " + stagingPath + ", setup cannot join the file.";
+                "Could not create the file " + shownPath + ", setup cannot join the file.";
             MessageBoxA(nullptr, text.c_str(), FileNameOf(record.destination).c_str(), MB_OK);
             return SkipPart(stagingPath);
         }
@@ -159,7 +164,7 @@ uint32_t QuerySourceSize(std::size_t index) {
         return 0; // the following parts are appended to the staging file
     }
     const uint32_t size = fetch == PartFetch::Quit ? 0 : ExpandedSize(stagingPath);
-    DeleteFileA(stagingPath.c_str());
+    DeleteRunFile(stagingPath);
     incompleteSplitFiles.erase(stagingPath);
     return size;
 }

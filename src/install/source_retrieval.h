@@ -22,9 +22,14 @@ extern std::set<std::string> incompleteSplitFiles;
 // Parts are copied through a buffer of this size, whatever their size.
 constexpr std::size_t kCopyBufferSize = 1024 * 1024;
 
-// The staging file in which the parts of a split file are joined: the Windows
-// directory, "\TEMP\", the file name of the record's destination as the script
-// wrote it (references not expanded), and ".ToInstall.TMP".
+// The name of the staging file in which the parts of a split file are joined:
+// the file name of the record's destination as the script wrote it
+// (references not expanded) and ".ToInstall.TMP".
+std::string StagingNameOf(const FileRecord& record);
+
+// The staging file's path: the name in the run's temporary folder (see
+// install/run_directory.h), which is made on first use; empty when there is
+// none.
 std::string StagingPathOf(const FileRecord& record);
 
 // Whether files[index] begins a split file: no earlier record is a part, or
@@ -33,7 +38,7 @@ bool StartsSplitFile(std::size_t index);
 
 // Appends the source of files[index], one part of a split file, to its
 // staging file and gives the staging file's path. The first part of a file
-// starts the staging file afresh, so a file left by an earlier run is never
+// starts a new staging file, so nothing joined earlier under the same name is
 // joined in. A source that cannot be opened brings up the disk prompt.
 PartFetch FetchPart(std::size_t index, std::string& stagingPath);
 

@@ -23,6 +23,7 @@
 #include "engine/variables.h"
 #include "install/conflict_dialogs.h"
 #include "install/install_file.h"
+#include "install/run_directory.h"
 #include "install/source_retrieval.h"
 #include "pages/uninstall_log.h"
 #include "ui/page_frame.h"
@@ -466,7 +467,29 @@ inline void DropQuitRequest() {
     }
 }
 
+// Removes the run's temporary folder with everything the engine made in it,
+// the copies scheduled for a restart included: the tests undo their scheduling
+// themselves.
+inline void DiscardRunDirectory() {
+    for (const std::string& path : scheduledRunFiles) {
+        DeleteFileA(path.c_str());
+    }
+    scheduledRunFiles.clear();
+    const std::string folder = runDirectory;
+    RemoveRunDirectory();
+    if (!folder.empty()) {
+        RemoveTree(folder); // with what a test put there itself
+    }
+}
+
+// The copy that ReplaceAtRestart makes of a source named `sourceName`, once the
+// run's temporary folder exists; empty before.
+inline std::string RunCopyPath(const std::string& sourceName) {
+    return runDirectory.empty() ? std::string() : runDirectory + "\\" + sourceName + ".tmp";
+}
+
 inline void ResetEngineState() {
+    DiscardRunDirectory();
     model.Clear();
     variables.Clear();
     installAllAnswer = false;

@@ -24,11 +24,18 @@ class ReplaceAtRestartTest : public ::testing::Test {
     void SetUp() override {
         source = root.Make("disk1") + "\\" + kSourceName;
         destination = root.Path() + "\\vltest_busy.dll";
-        temporaryCopy = WindowsDirectory() + "\\TEMP\\" + kSourceName + ".tmp";
-        DeleteFileA(temporaryCopy.c_str());
+        DiscardRunDirectory();
     }
 
-    void TearDown() override { DeleteFileA(temporaryCopy.c_str()); }
+    void TearDown() override { DiscardRunDirectory(); }
+
+    // Replaces the destination at the next restart and learns where the copy
+    // for it went.
+    int Replace() {
+        const int result = ReplaceAtRestart(source, destination, kSourceName);
+        temporaryCopy = RunCopyPath(kSourceName);
+        return result;
+    }
 
     void Prepare(const char* sourceFile, const char* destinationFile) {
         CopyTestFile(BuiltFile(sourceFile), source);
@@ -61,7 +68,7 @@ TEST_P(VersionRuleTest, OnlyMajorAndMinorVersionCount) {
     const VersionRuleCase& c = GetParam();
     Prepare(c.sourceFile, c.destinationFile);
 
-    EXPECT_EQ(ReplaceAtRestart(source, destination, kSourceName), c.result);
+    EXPECT_EQ(Replace(), c.result);
     EXPECT_EQ(FileExists(temporaryCopy), c.scheduled);
     EXPECT_EQ(PendingRenames::Holds(temporaryCopy, destination), c.scheduled);
     if (c.scheduled) {
@@ -93,7 +100,7 @@ TEST_F(ReplaceAtRestartTest, ScheduledCopyReplacesTheFileAtTheNextStart) {
         GTEST_SKIP() << "restarting is only simulated under Wine";
     }
     Prepare("vlsrv_3_1.dll", "vlsrv_2_0.dll");
-    ASSERT_EQ(ReplaceAtRestart(source, destination, kSourceName), 0);
+    ASSERT_EQ(Replace(), 0);
 
     std::string command = "wineboot.exe -r";
     STARTUPINFOA startup = {};
@@ -150,7 +157,7 @@ class WininitTest : public ReplaceAtRestartTest {
 };
 
 TEST_F(WininitTest, MissingFileIsCreatedWithTheEntry) {
-    EXPECT_EQ(ReplaceAtRestart(source, destination, kSourceName), 0);
+    EXPECT_EQ(Replace(), 0);
     EXPECT_FALSE(PendingRenames::Holds(temporaryCopy, destination));
     EXPECT_TRUE(SameContent(temporaryCopy, source));
     EXPECT_EQ(ReadFileBytes(wininit), "[rename]\r\n" + RenameLine() + "\r\n");
@@ -162,7 +169,7 @@ TEST_F(WininitTest, EntryJoinsTheOtherSectionsAndEntries) {
     WriteFileBytes(wininit, "; written by another setup\r\n[rename]\r\nNUL=C:\\old.tmp\r\n"
                             "[other]\r\nkey=value\r\n");
 
-    EXPECT_EQ(ReplaceAtRestart(source, destination, kSourceName), 0);
+    EXPECT_EQ(Replace(), 0);
     EXPECT_EQ(ReadFileBytes(wininit), "[other]\r\nkey=value\r\n\r\n[rename]\r\n" + RenameLine() +
                                           "NUL=C:\\old.tmp\r\n\r\n");
 }
@@ -174,10 +181,11 @@ TEST_F(WininitTest, UnreadableFileIsLeftAloneAndTheFailureReported) {
                          FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
 
-    EXPECT_EQ(ReplaceAtRestart(source, destination, kSourceName), 1);
+    EXPECT_EQ(Replace(), 1);
     CloseHandle(locked);
     locked = INVALID_HANDLE_VALUE;
     EXPECT_EQ(ReadFileBytes(wininit), before);
+    EXPECT_FALSE(FileExists(temporaryCopy)) << "a copy that nothing will move is not kept";
 }
 
 } // namespace

@@ -190,7 +190,6 @@ class SharedInUseTest : public SharedTest {
         if (inUse != INVALID_HANDLE_VALUE) {
             CloseHandle(inUse);
         }
-        DeleteFileA(temporaryCopy.c_str());
         SharedTest::TearDown();
     }
 
@@ -210,13 +209,12 @@ TEST_F(SharedInUseTest, NewerFileIsScheduledForTheNextRestartAndNotLogged) {
     CopyTestFile(BuiltFile("vlsrv_2_0.dll"), target);
     HoldOpen(target);
     const std::string sourceName = CaptionOf(0);
-    temporaryCopy = WindowsDirectory() + "\\TEMP\\" + sourceName + ".tmp";
-    DeleteFileA(temporaryCopy.c_str());
     DialogAnswerer answerer({{sourceName, {IDOK}, nullptr}});
 
     std::string installedPath;
     EXPECT_EQ(InstallFileRecord(0, installedPath), 0);
     answerer.ExpectScriptDone();
+    temporaryCopy = RunCopyPath(sourceName);
     CloseHandle(inUse);
     inUse = INVALID_HANDLE_VALUE;
 
@@ -236,13 +234,12 @@ TEST_F(SharedInUseTest, ReplacementThatCannotBeScheduledIsReported) {
     CopyTestFile(BuiltFile("vlsrv_no_version.dll"), target); // versions cannot be compared
     HoldOpen(target);
     const std::string sourceName = CaptionOf(0);
-    temporaryCopy = WindowsDirectory() + "\\TEMP\\" + sourceName + ".tmp";
-    DeleteFileA(temporaryCopy.c_str());
     DialogAnswerer answerer({{sourceName, {IDOK}, nullptr}, {sourceName, {IDOK}, nullptr}});
 
     std::string installedPath;
     EXPECT_EQ(InstallFileRecord(0, installedPath), 0);
     answerer.ExpectScriptDone();
+    temporaryCopy = RunCopyPath(sourceName);
 
     ASSERT_EQ(answerer.Seen().size(), 2u);
     EXPECT_EQ(answerer.Seen()[1].Text(),

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "install/install_file.h"
-#include "install/restart_replace.h"
+#include "install/run_directory.h"
 #include "install_win_test_support.h"
 
 namespace {
@@ -51,14 +51,9 @@ class SplitFileTest : public InstallTest {
             record.splitPart = 1;
             record.lastPart = disk == 3 ? 1 : 0;
         }
-        staging = WindowsDirectory() + "\\TEMP\\joined.txt.ToInstall.TMP";
-        DeleteFileA(staging.c_str());
+        staging = StagingPathOf(model.files[0]);
+        ASSERT_FALSE(staging.empty()) << "no temporary folder for the run";
         destination = appDir + "\\joined.txt";
-    }
-
-    void TearDown() override {
-        DeleteFileA(staging.c_str());
-        InstallTest::TearDown();
     }
 
     std::string NonSharedEntry(const std::string& path) {
@@ -92,9 +87,10 @@ TEST_F(SplitFileTest, ThreePartsAreJoinedInRecordOrderInstalledOnceAndStagingRem
     EXPECT_EQ(LogBytes(), NonSharedEntry(destination));
 }
 
-TEST_F(SplitFileTest, LeftoverStagingFileOfAnEarlierRunIsNotJoinedIn) {
-    WriteFileBytes(staging, "LEFTOVER OF AN EARLIER RUN");
+TEST_F(SplitFileTest, PartsJoinedEarlierForTheSizeQueryAreNotJoinedIn) {
     DialogAnswerer answerer;
+    EXPECT_EQ(QuerySourceSize(0), 0u);
+    ASSERT_EQ(ReadFileBytes(staging), kPart1);
     std::string installedPath;
     for (std::size_t i = 0; i < 3; ++i) {
         ASSERT_EQ(InstallFileRecord(i, installedPath), 0);
@@ -245,8 +241,8 @@ TEST(StartsSplitFileTest, FirstPartsAreFoundByTheNearestEarlierPart) {
 
 TEST_F(SplitFileTest, StagingFileIsNamedAfterTheUnexpandedDestination) {
     model.files[0].destination = "[DP]\\[APPNAME].dat";
-    EXPECT_EQ(StagingPathOf(model.files[0]),
-              WindowsDirectory() + "\\TEMP\\[APPNAME].dat.ToInstall.TMP");
+    EXPECT_EQ(StagingNameOf(model.files[0]), "[APPNAME].dat.ToInstall.TMP");
+    EXPECT_EQ(StagingPathOf(model.files[0]), runDirectory + "\\[APPNAME].dat.ToInstall.TMP");
 }
 
 TEST_F(SplitFileTest, SizeOfASplitFileCountsAtItsLastPartAndStaysTheSameWhenAskedAgain) {
