@@ -38,6 +38,19 @@ void ShowLanguageOf(HWND dialog, const std::string& path, int languageField, int
 
 // Both question procedures report every message as not handled: only the
 // three buttons end a dialog, so Escape and the close box do nothing.
+// Ends a question on one of its three answers: 1 for yes, 0 for no, 2 for the
+// answer that holds for the rest of the run. Other commands are ignored.
+void OnAnswer(HWND dialog, int id, int yesId, int noId, int allId) {
+    if (id == yesId) {
+        EndDialog(dialog, 1);
+    } else if (id == noId) {
+        EndDialog(dialog, 0);
+    } else if (id == allId) {
+        installAllAnswer = true;
+        EndDialog(dialog, 2);
+    }
+}
+
 INT_PTR CALLBACK LanguageQuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
         SetDlgItemTextA(dialog, IDC_LANG_SOURCE_FILE, currentSourcePath.c_str());
@@ -47,20 +60,7 @@ INT_PTR CALLBACK LanguageQuestionProc(HWND dialog, UINT message, WPARAM wParam, 
         ShowLanguageOf(dialog, currentDestinationPath, IDC_LANG_DEST_LANGUAGE,
                        IDC_LANG_DEST_CODEPAGE);
     } else if (message == WM_COMMAND) {
-        switch (LOWORD(wParam)) {
-        case IDC_LANG_YES:
-            EndDialog(dialog, 1);
-            break;
-        case IDC_LANG_NO:
-            EndDialog(dialog, 0);
-            break;
-        case IDC_LANG_INSTALL_ALL:
-            installAllAnswer = true;
-            EndDialog(dialog, 2);
-            break;
-        default:
-            break;
-        }
+        OnAnswer(dialog, LOWORD(wParam), IDC_LANG_YES, IDC_LANG_NO, IDC_LANG_INSTALL_ALL);
     }
     return FALSE;
 }
@@ -69,20 +69,7 @@ INT_PTR CALLBACK OverwriteQuestionProc(HWND dialog, UINT message, WPARAM wParam,
     if (message == WM_INITDIALOG) {
         SetDlgItemTextA(dialog, IDC_OVERWRITE_FILE, currentDestinationPath.c_str());
     } else if (message == WM_COMMAND) {
-        switch (LOWORD(wParam)) {
-        case IDC_OVERWRITE_YES:
-            EndDialog(dialog, 1);
-            break;
-        case IDC_OVERWRITE_NO:
-            EndDialog(dialog, 0);
-            break;
-        case IDC_OVERWRITE_ALL:
-            installAllAnswer = true;
-            EndDialog(dialog, 2);
-            break;
-        default:
-            break;
-        }
+        OnAnswer(dialog, LOWORD(wParam), IDC_OVERWRITE_YES, IDC_OVERWRITE_NO, IDC_OVERWRITE_ALL);
     }
     return FALSE;
 }
