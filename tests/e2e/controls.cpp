@@ -233,6 +233,39 @@ std::optional<std::string> FileBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+std::string ReadBytes(const std::string& path) {
+    return FileBytes(path).value_or("<missing>");
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ShortPath(const std::string& path) {
+    char buffer[1024] = {};
+    const DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+    return length > 0 && length < sizeof buffer ? buffer : path;
+}
+
+std::string SystemDirectory() {
+    char path[MAX_PATH] = {};
+    GetSystemDirectoryA(path, MAX_PATH);
+    return path;
+}
+
+std::string ProgramFilesDirectory() {
+    HKEY key;
+    char value[MAX_PATH] = {};
+    DWORD size = sizeof value - 1;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", &key) ==
+        ERROR_SUCCESS) {
+        RegQueryValueExA(key, "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                         &size);
+        RegCloseKey(key);
+    }
+    return value;
+}
+
 std::string StartMenuProgramsFolder() {
     char path[MAX_PATH] = {};
     SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAMS, FALSE);

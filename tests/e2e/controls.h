@@ -71,6 +71,14 @@ std::string DescribeExit(const std::optional<int>& code);
 
 // A file's bytes; nothing when it cannot be read.
 std::optional<std::string> FileBytes(const std::string& path);
+// A file's bytes, or "<missing>" when it cannot be read.
+std::string ReadBytes(const std::string& path);
+bool Exists(const std::string& path);
+// The short (8.3) form of an existing path; the path itself when it has none.
+std::string ShortPath(const std::string& path);
+std::string SystemDirectory();
+// Where DP starts: the registry's program files directory.
+std::string ProgramFilesDirectory();
 // The current user's Start-menu programs folder, where program groups are made.
 std::string StartMenuProgramsFolder();
 // "Software\Microsoft\Windows\CurrentVersion\Uninstall\" and the application name: the

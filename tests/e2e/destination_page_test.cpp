@@ -34,24 +34,11 @@ bool LooksLikeKilobytes(const std::string& text) {
     return true;
 }
 
-std::string ProgramFilesDir() {
-    HKEY key;
-    char value[MAX_PATH] = {};
-    DWORD size = sizeof value;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", &key) ==
-        ERROR_SUCCESS) {
-        RegQueryValueExA(key, "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(value),
-                         &size);
-        RegCloseKey(key);
-    }
-    return value;
-}
-
 TEST_F(DestinationPageTest, FieldShowsDpAndTheFreeSpaceInKilobytes) {
     WizardProcess& wizard = StartWithScript(DestScript({R"(SetAppName("Demo");)"}));
     HWND page = wizard.WaitForPage(kPathField);
     ASSERT_TRUE(page);
-    const std::string expected = ProgramFilesDir() + "\\Demo\\";
+    const std::string expected = ProgramFilesDirectory() + "\\Demo\\";
     EXPECT_EQ(ControlText(page, kPathField), expected);
     const std::string free = ControlText(page, kFreeSpace);
     EXPECT_TRUE(LooksLikeKilobytes(free)) << free;
@@ -172,7 +159,7 @@ TEST_F(DestinationPageTest, AutomaticProposesTheRoomiestFixedDrive) {
         }
     }
     ASSERT_FALSE(best.empty());
-    const std::string programFiles = ProgramFilesDir() + "\\";
+    const std::string programFiles = ProgramFilesDirectory() + "\\";
     const std::string expected =
         (lstrcmpiA(programFiles.substr(0, 3).c_str(), best.c_str()) == 0 ? programFiles : best) +
         "Demo\\";

@@ -38,25 +38,6 @@ const std::set<std::string> kCalledByWine = {"GetFileVersionInfoSizeW", "GetFile
                                              "VerQueryValueW"};
 constexpr int kList = 1009;
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return "<missing>";
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string SystemDirectory() {
-    char path[MAX_PATH] = {};
-    GetSystemDirectoryA(path, MAX_PATH);
-    return path;
-}
-
 // A file that the test build made, in the build tree.
 std::string BuiltFile(const std::string& relative) {
     return ToWinePath(std::string(VL_BINARY_DIR) + "/" + relative);

@@ -44,18 +44,6 @@ std::string DiskPromptText(int disk) {
            "again, setup script may be corrupt.";
 }
 
-std::string ShortPath(const std::string& path) {
-    char buffer[1024] = {};
-    const DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
-    return length > 0 && length < sizeof buffer ? buffer : path;
-}
-
-std::string SystemDirectory() {
-    char path[MAX_PATH] = {};
-    GetSystemDirectoryA(path, MAX_PATH);
-    return path;
-}
-
 // Each test installs an application of its own name from disk folders in its setup
 // directory into "target" there, then removes the Uninstall key and the program group.
 class FaultTest : public WizardTest {

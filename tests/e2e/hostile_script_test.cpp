@@ -401,20 +401,6 @@ std::vector<std::string> CutFolders(const std::string& folder, const std::string
     return found;
 }
 
-// Where DP starts: the registry's program files directory.
-std::string ProgramFilesDirectory() {
-    HKEY key;
-    char value[MAX_PATH] = {};
-    DWORD size = sizeof value - 1;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", &key) ==
-        ERROR_SUCCESS) {
-        RegQueryValueExA(key, "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(value),
-                         &size);
-        RegCloseKey(key);
-    }
-    return value;
-}
-
 TEST_F(HostileInstallTest, LongApplicationNameIsLoggedWholeAndNeverCut) {
     app_ = LongName('A');
     ASSERT_TRUE(Dir().WriteFile("disk1\\f.txt", "file"));

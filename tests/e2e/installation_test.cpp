@@ -14,31 +14,6 @@ namespace {
 
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return "<missing>";
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ShortPath(const std::string& path) {
-    char buffer[1024] = {};
-    GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
-    return buffer;
-}
-
-std::string ProgramsFolder() {
-    char path[MAX_PATH] = {};
-    SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAMS, FALSE);
-    return path;
-}
-
 std::string LogHeader() {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -128,16 +103,15 @@ class InstallationTest : public WizardTest {
         DeleteFolder(Group());
     }
 
-    std::string Group() const { return ProgramsFolder() + "\\" + app_; }
+    std::string Group() const { return StartMenuProgramsFolder() + "\\" + app_; }
     std::string Target() { return Dir().PathOf("target"); }
     std::string Log() { return ReadBytes(Target() + "\\Uninstall.log"); }
     std::string RegistryPart() const { return "[REGISTRY]\r\n" + (kUninstallKey + app_) + "\r\n"; }
     std::string AppLine() const { return "SetAppName(\"" + app_ + "\");"; }
 
-    std::string app_ = "VLTest " + std::string(::testing::UnitTest::GetInstance()
-                                                    ->current_test_info()
-                                                    ->name())
-                                       .substr(0, 40);
+    std::string app_ =
+        "VLTest " +
+        std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()).substr(0, 40);
 };
 
 TEST_F(InstallationTest, InstallsSectionBySectionAndLogsRegistersAndLinks) {
@@ -300,8 +274,8 @@ TEST_F(InstallationTest, SecondCopyPageDoesNoWork) {
     AnswerMessageBox(box.window, IDYES);
     ExpectExitCode(0);
     EXPECT_EQ(Log(), logAfterFirst);
-    EXPECT_EQ(logAfterFirst,
-              LogHeader() + ShortPath(Target() + "\\one.txt") + "\r\nNONSHARED\r\n" + RegistryPart());
+    EXPECT_EQ(logAfterFirst, LogHeader() + ShortPath(Target() + "\\one.txt") + "\r\nNONSHARED\r\n" +
+                                 RegistryPart());
 }
 
 } // namespace

@@ -15,12 +15,6 @@ constexpr int kExisting = 1013;
 
 using ProgramGroupPageTest = WizardTest;
 
-std::string ProgramsFolder() {
-    char path[MAX_PATH] = {};
-    SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAMS, FALSE);
-    return path;
-}
-
 const std::string kScript = CrLfScript({
     R"(SetAppName("Demo");)",
     "ShowProgramGroup();",
@@ -38,7 +32,7 @@ TEST_F(ProgramGroupPageTest, OpensWithNewGroupCheckedAndTheApplicationName) {
     EXPECT_EQ(ControlText(page, kGroupName), "Demo");
     EXPECT_EQ(ControlText(page, kExisting), "");
     ClickButton(page, kNextId);
-    ExpectNowMessageAndConfirm(ProgramsFolder() + "\\Demo\\", "Group is");
+    ExpectNowMessageAndConfirm(StartMenuProgramsFolder() + "\\Demo\\", "Group is");
     ExpectExitCode(0);
 }
 
@@ -48,7 +42,7 @@ TEST_F(ProgramGroupPageTest, EmptyNameEndsInTwoBackslashes) {
     ASSERT_TRUE(page);
     SetControlText(Control(page, kGroupName), "");
     ClickButton(page, kNextId);
-    ExpectNowMessageAndConfirm(ProgramsFolder() + "\\\\", "Group is");
+    ExpectNowMessageAndConfirm(StartMenuProgramsFolder() + "\\\\", "Group is");
     ExpectExitCode(0);
 }
 
@@ -58,7 +52,7 @@ TEST_F(ProgramGroupPageTest, TypedNameIsTakenAsItStands) {
     ASSERT_TRUE(page);
     SetControlText(Control(page, kGroupName), "Tools\\Demo 2");
     ClickButton(page, kNextId);
-    ExpectNowMessageAndConfirm(ProgramsFolder() + "\\Tools\\Demo 2\\", "Group is");
+    ExpectNowMessageAndConfirm(StartMenuProgramsFolder() + "\\Tools\\Demo 2\\", "Group is");
     ExpectExitCode(0);
 }
 

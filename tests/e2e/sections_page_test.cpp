@@ -12,8 +12,12 @@ constexpr int kComment = 1011;
 constexpr int kMandatoryNote = 1024;
 constexpr int kInstallBox = 1025;
 
-bool Highlighted(HWND list, int row) { return (ListRowState(list, row) & LVIS_SELECTED) != 0; }
-bool Focused(HWND list, int row) { return (ListRowState(list, row) & LVIS_FOCUSED) != 0; }
+bool Highlighted(HWND list, int row) {
+    return (ListRowState(list, row) & LVIS_SELECTED) != 0;
+}
+bool Focused(HWND list, int row) {
+    return (ListRowState(list, row) & LVIS_FOCUSED) != 0;
+}
 
 class SectionsPageTest : public WizardTest {
   protected:

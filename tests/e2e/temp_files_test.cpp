@@ -27,12 +27,6 @@ std::string SharedTemporaryFolder() {
     return std::string(path) + "\\TEMP";
 }
 
-std::string SystemDirectory() {
-    char path[MAX_PATH] = {};
-    GetSystemDirectoryA(path, MAX_PATH);
-    return path;
-}
-
 std::vector<std::string> Entries(const std::string& pattern) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;

@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include "symbolic_links.h"
+
 #include "engine/model.h"
 #include "engine/startup.h"
 #include "engine/variables.h"
@@ -61,19 +63,7 @@ inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 // The whole file, or "<missing>" when it cannot be opened.
 inline std::string ReadFileBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return "<missing>";
-    }
-    std::string bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    CloseHandle(file);
-    return bytes;
+    return links::ReadBytes(path);
 }
 
 // Compares two files without printing binary contents on failure.
