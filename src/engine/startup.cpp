@@ -162,8 +162,8 @@ int RunSetup(HINSTANCE moduleInstance) {
 
     WindowsCommandHost host;
     const RunOutcome outcome = RunScript(host);
-    // Split files joined only to be sized leave staging files when no copy
-    // page followed.
+    // The run's temporary folder goes here, once, whatever ended the run: it
+    // also holds the parts joined only to size the sections.
     RemoveRunDirectory();
     if (outcome == RunOutcome::SyntaxError) {
         return 2;

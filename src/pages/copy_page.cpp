@@ -5,7 +5,6 @@
 #include "engine/model.h"
 #include "engine/variables.h"
 #include "install/install_file.h"
-#include "install/run_directory.h"
 #include "pages/shortcuts.h"
 #include "pages/uninstall_log.h"
 #include "pages/uninstall_log_text.h"
@@ -82,7 +81,6 @@ void RunInstallation(HWND page) {
     RegisterUninstall(keyPath);
     WriteUninstallLog(keyPath + "\n");
     CloseUninstallLog();
-    RemoveRunDirectory();
     EndDialog(page, 0);
 }
 
