@@ -1,16 +1,21 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// A statement of the script: a command name and its string arguments in order.
-struct Statement {
-    std::string name;
-    std::vector<std::string> arguments;
+// Where a statement's name or an argument's opening quote stands in the
+// scanned text: 1-based line and column, columns counted in bytes. Lines end
+// at LF; CR LF arrives as LF, so columns match the file as an editor shows it.
+struct ScriptPosition {
+    uint32_t line = 0;
+    uint32_t column = 0;
 };
 
-// Turns the text of SetupScript.ini into statements. Reading appends to the
-// list; the reader never reports a syntax error (odd text yields odd statements).
+// Turns the text of SetupScript.ini into statements: a command name and its
+// string arguments in order. Reading appends to the list; the reader never
+// reports a syntax error (odd text yields odd statements).
 class ScriptReader {
   public:
     // Reads the file at path and appends its statements. Returns 0 when the file
@@ -19,7 +24,7 @@ class ScriptReader {
     int ReadScript(const std::string& path);
 
     // Scans text that is already in memory (line ends normalised) and appends its
-    // statements.
+    // statements. Positions count from line 1 of this text.
     void ScanText(const std::string& text);
 
     int StatementCount() const;
@@ -29,10 +34,37 @@ class ScriptReader {
     int GetStatement(int index, std::string& nameOut, std::vector<std::string>& argumentsOut,
                      int& countOut) const;
 
+    // Views of statement `index` without copies, for tools that walk a large
+    // script; valid until the reader changes. Out of range: empty views, 0
+    // arguments, line 0.
+    std::string_view StatementName(int index) const;
+    int ArgumentCount(int index) const;
+    std::string_view Argument(int index, int argument) const;
+    ScriptPosition StatementPosition(int index) const;
+    ScriptPosition ArgumentPosition(int index, int argument) const;
+
     void Clear();
 
   private:
-    std::vector<Statement> statements_;
+    // A name or an argument: its bytes in one of the pools, and where it
+    // begins in the script.
+    struct Piece {
+        uint32_t offset = 0;
+        uint32_t length = 0;
+        ScriptPosition position;
+    };
+
+    const Piece* ArgumentPiece(int index, int argument) const;
+
+    // All names, and all arguments, back to back: a large script costs a few
+    // growing arrays rather than an allocation per statement or argument. Text
+    // is only ever appended to the last name or argument, so each stays in
+    // one piece.
+    std::string namePool_;
+    std::string argumentPool_;
+    std::vector<Piece> names_;
+    std::vector<Piece> arguments_;
+    std::vector<uint32_t> firstArgument_; // per statement: its first entry in arguments_
 };
 
 // Turns the raw bytes of a script file into the text that is scanned: CR LF
