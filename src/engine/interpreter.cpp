@@ -7,7 +7,7 @@
 #include "engine/model.h"
 #include "engine/script_reader.h"
 #include "engine/variables.h"
-#include "ui/background_settings.h"
+#include "engine/background_settings.h"
 
 const char* const kSyntaxErrorText =
     "Syntax error in 'SetupScript.INI': Function is not defined (possibly wrong parameter "
@@ -15,6 +15,8 @@ const char* const kSyntaxErrorText =
 const char* const kFatalErrorCaption = "Fatal error";
 
 namespace {
+
+bool quitRequested = false;
 
 using Arguments = std::vector<std::string>;
 
@@ -231,12 +233,24 @@ int CommandArgumentCount(const std::string& name) {
     return command != nullptr ? command->argumentCount : -1;
 }
 
+void RequestQuit() {
+    quitRequested = true;
+}
+
+bool QuitRequested() {
+    return quitRequested;
+}
+
+void ResetQuitRequest() {
+    quitRequested = false;
+}
+
 RunOutcome RunScript(CommandHost& host) {
     for (int index = 0; index < scriptReader.StatementCount(); ++index) {
         // A confirmed quit (the user said Yes to "Are you really sure to quit
         // setup?", or the installation was aborted) ends the run here, even when
         // the page that asked still ended with 0.
-        if (host.QuitRequested()) {
+        if (QuitRequested()) {
             return RunOutcome::Stopped;
         }
         std::string name;
@@ -261,8 +275,9 @@ RunOutcome RunScript(CommandHost& host) {
         }
         const int result = command->effect(args, host);
         if (IsPageCommand(*command) && result != 0) {
+            RequestQuit();
             return RunOutcome::Stopped;
         }
     }
-    return host.QuitRequested() ? RunOutcome::Stopped : RunOutcome::Finished;
+    return QuitRequested() ? RunOutcome::Stopped : RunOutcome::Finished;
 }

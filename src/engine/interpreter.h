@@ -2,15 +2,17 @@
 
 #include <string>
 
+#include "resources/resource_ids.h"
+
 enum class RunOutcome { Finished, Stopped, SyntaxError };
 
 // Dialog templates of the pages that the page commands show.
 enum PageTemplate {
-    kWelcomeTemplate = 101,
-    kSectionsTemplate = 105,
-    kDestinationTemplate = 106,
-    kCopyTemplate = 111,
-    kProgramGroupTemplate = 113,
+    kWelcomeTemplate = IDD_WELCOME,
+    kSectionsTemplate = IDD_SECTIONS,
+    kDestinationTemplate = IDD_DEST,
+    kCopyTemplate = IDD_COPY,
+    kProgramGroupTemplate = IDD_PROGRAMGROUP,
 };
 
 // What the interpreter needs from the windowing layer. The Windows build shows
@@ -26,10 +28,16 @@ class CommandHost {
     virtual int RunPage(PageTemplate page) = 0;
     // The fatal syntax-error box.
     virtual void ShowSyntaxError() = 0;
-    // True once something asked the program to quit (a confirmed Cancel, an
-    // aborted installation): no further statement runs then.
-    virtual bool QuitRequested() = 0;
 };
+
+// The run's stop signal. Every path that ends the run sets it: a confirmed
+// Cancel or quit, an aborted installation, the background window going away,
+// a page that cannot be shown. No statement runs after it, whatever result the
+// page that was open returns.
+void RequestQuit();
+bool QuitRequested();
+// Clears the signal; for a fresh run in tests.
+void ResetQuitRequest();
 
 // Executes the statements of `scriptReader` in order against `variables`,
 // `model` and `backgroundSettings`.

@@ -4,20 +4,16 @@
 
 #include <vector>
 
-#include "engine/startup.h"
-#include "engine/system_libraries.h"
-#include "install/install_file.h"
+#include "platform/app_state.h"
+#include "platform/system_libraries.h"
 #include "resources/resource_ids.h"
-#include "ui/page_frame.h"
 
 bool installAllAnswer = false;
+bool overwriteAllAnswer = false;
+std::string currentSourcePath;
+std::string currentDestinationPath;
 
 namespace {
-
-// A dialog whose owner has gone would not come up at all; then it goes without.
-HWND LiveOwner(HWND owner) {
-    return owner != nullptr && IsWindow(owner) ? owner : nullptr;
-}
 
 std::string EnglishLanguageName(uint16_t languageId) {
     char name[256] = "";
@@ -74,6 +70,33 @@ INT_PTR CALLBACK OverwriteQuestionProc(HWND dialog, UINT message, WPARAM wParam,
     return FALSE;
 }
 
+class BoxQuestions : public InstallQuestions {
+  public:
+    void ShowMessage(const std::string& caption, const std::string& text) override {
+        MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+    }
+    bool AskYesNoDefaultNo(const std::string& caption, const std::string& text) override {
+        return MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_YESNO | MB_DEFBUTTON2) ==
+               IDYES;
+    }
+    bool InstallAllAnswered() override { return installAllAnswer; }
+    int AskLanguageConflict() override { return ::AskLanguageConflict(); }
+    DiskPromptAnswer AskForDisk(const std::string& caption, const std::string& text) override {
+        switch (MessageBoxA(LiveOwner(mainWindow), text.c_str(), caption.c_str(),
+                            MB_ABORTRETRYIGNORE)) {
+        case IDRETRY:
+            return DiskPromptAnswer::Retry;
+        case IDABORT:
+            return DiskPromptAnswer::Abort;
+        default:
+            return DiskPromptAnswer::Ignore;
+        }
+    }
+    bool AskQuit(const std::string& caption, const std::string& text) override {
+        return MessageBoxA(LiveOwner(mainWindow), text.c_str(), caption.c_str(), MB_YESNO) == IDYES;
+    }
+};
+
 int AnswerOf(INT_PTR result) {
     return result >= 0 && result <= 2 ? static_cast<int>(result) : 0;
 }
@@ -121,4 +144,9 @@ int AskLanguageConflict() {
 int AskOverwrite() {
     return AnswerOf(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_OVERWRITE_QUESTION),
                                     LiveOwner(CurrentPage.window), OverwriteQuestionProc, 0));
+}
+
+InstallQuestions& ScreenQuestions() {
+    static BoxQuestions questions;
+    return questions;
 }

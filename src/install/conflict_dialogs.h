@@ -3,10 +3,22 @@
 #include <cstdint>
 #include <string>
 
+#include "install/install_result.h"
+
 // Set by "Install all" in the language question and by "Overwrite every file"
 // in the overwrite question; never reset. While it is set the installation
 // forces files that differ in language or code page without asking.
 extern bool installAllAnswer;
+
+// Set when the overwrite question was answered "Overwrite every file"; never
+// reset. While it is set, existing non-shared files are overwritten unasked.
+extern bool overwriteAllAnswer;
+
+// The paths that the conflict questions show. The shared way sets both before
+// it examines each result of the version service; the non-shared way sets the
+// destination before its overwrite question. Read by the question dialogs.
+extern std::string currentSourcePath;
+extern std::string currentDestinationPath;
 
 // What the version resource of a file tells about it.
 struct FileVersionInfo {
@@ -34,3 +46,8 @@ int AskLanguageConflict();
 // also sets installAllAnswer; the caller remembers overwriteAllAnswer). A
 // dialog that cannot be shown counts as No.
 int AskOverwrite();
+
+// The questions and messages of the installation as the user sees them:
+// message boxes without owner, the language question, and the disk prompt and
+// quit question owned by the background window.
+InstallQuestions& ScreenQuestions();

@@ -3,8 +3,7 @@
 #include <windows.h>
 
 #include "engine/model.h"
-#include "engine/startup.h"
-#include "engine/system_libraries.h"
+#include "platform/system_libraries.h"
 #include "engine/variables.h"
 #include "install/conflict_dialogs.h"
 #include "install/path_text.h"
@@ -12,45 +11,10 @@
 #include "install/run_directory.h"
 #include "install/self_register.h"
 #include "install/source_retrieval.h"
-#include "pages/uninstall_log.h"
-#include "pages/uninstall_log_text.h"
-
-std::string currentSourcePath;
-std::string currentDestinationPath;
-bool overwriteAllAnswer = false;
+#include "install/uninstall_log.h"
+#include "engine/uninstall_log_text.h"
 
 namespace {
-
-HWND LiveOwner(HWND owner) {
-    return owner != nullptr && IsWindow(owner) ? owner : nullptr;
-}
-
-class BoxQuestions : public InstallQuestions {
-  public:
-    void ShowMessage(const std::string& caption, const std::string& text) override {
-        MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
-    }
-    bool AskYesNoDefaultNo(const std::string& caption, const std::string& text) override {
-        return MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_YESNO | MB_DEFBUTTON2) ==
-               IDYES;
-    }
-    bool InstallAllAnswered() override { return installAllAnswer; }
-    int AskLanguageConflict() override { return ::AskLanguageConflict(); }
-    DiskPromptAnswer AskForDisk(const std::string& caption, const std::string& text) override {
-        switch (MessageBoxA(LiveOwner(mainWindow), text.c_str(), caption.c_str(),
-                            MB_ABORTRETRYIGNORE)) {
-        case IDRETRY:
-            return DiskPromptAnswer::Retry;
-        case IDABORT:
-            return DiskPromptAnswer::Abort;
-        default:
-            return DiskPromptAnswer::Ignore;
-        }
-    }
-    bool AskQuit(const std::string& caption, const std::string& text) override {
-        return MessageBoxA(LiveOwner(mainWindow), text.c_str(), caption.c_str(), MB_YESNO) == IDYES;
-    }
-};
 
 // The version service's headers take its input texts as writable although it
 // only reads them.
@@ -284,20 +248,6 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
 }
 
 } // namespace
-
-InstallQuestions& ScreenQuestions() {
-    static BoxQuestions questions;
-    return questions;
-}
-
-std::string PathTooLongText(const std::string& path) {
-    return "The path " + path + " is too long, setup cannot install the file.";
-}
-
-std::string SplitFileNotInstalledText(const std::string& destination) {
-    return "A part of " + destination +
-           " is missing, so the file was not installed. Setup will continue.";
-}
 
 int InstallFile(const std::string& sourcePath, std::size_t index) {
     if (index >= model.files.size()) {

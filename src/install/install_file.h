@@ -5,16 +5,6 @@
 
 #include "install/install_result.h"
 
-// The paths that the conflict questions show. The shared way sets both before
-// it examines each result of the version service; the non-shared way sets the
-// destination before its overwrite question. Read by the question dialogs.
-extern std::string currentSourcePath;
-extern std::string currentDestinationPath;
-
-// Set when the overwrite question was answered "Overwrite every file"; never
-// reset. While it is set, existing non-shared files are overwritten unasked.
-extern bool overwriteAllAnswer;
-
 // Installs the file of files[index]: straight from its source, or, for a split
 // file, through the staging file once its last part has been joined. Returns 0
 // to go on with the next file (installed, skipped, not installed because a
@@ -32,14 +22,3 @@ int InstallFileRecord(std::size_t index, std::string& installedPath);
 // overwrite question. Returns 0 (installed, skipped, scheduled for restart) or
 // 1 (abort).
 int InstallFile(const std::string& sourcePath, std::size_t index);
-
-// The questions and messages of the installation as the user sees them:
-// message boxes without owner, the language question, and the disk prompt and
-// quit question owned by the background window.
-InstallQuestions& ScreenQuestions();
-
-// Told when a path is too long for the platform (260 characters and more).
-std::string PathTooLongText(const std::string& path);
-
-// Told when a split file is not installed because a part of it was skipped.
-std::string SplitFileNotInstalledText(const std::string& destination);

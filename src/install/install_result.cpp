@@ -104,3 +104,12 @@ int MapInstallResult(uint32_t resultBits, const std::string& caption, int disk,
     }
     return kActionAbort;
 }
+
+std::string PathTooLongText(const std::string& path) {
+    return "The path " + path + " is too long, setup cannot install the file.";
+}
+
+std::string SplitFileNotInstalledText(const std::string& destination) {
+    return "A part of " + destination +
+           " is missing, so the file was not installed. Setup will continue.";
+}

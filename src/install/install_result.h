@@ -81,3 +81,9 @@ extern const char* const kQuitSetupText;
 
 // Shown when a file in use cannot be replaced, now or at the next restart.
 extern const char* const kFileInUseText;
+
+// Told when a path is too long for the platform (260 characters and more).
+std::string PathTooLongText(const std::string& path);
+
+// Told when a split file is not installed because a part of it was skipped.
+std::string SplitFileNotInstalledText(const std::string& destination);

@@ -7,6 +7,7 @@
 #include "install/conflict_dialogs.h"
 #include "install/ini_file.h"
 #include "install/run_directory.h"
+#include "platform/system_text.h"
 
 namespace {
 
@@ -31,20 +32,6 @@ int AddWininitRename(const std::string& destinationPath, const std::string& temp
 }
 
 } // namespace
-
-std::string WindowsDirectory() {
-    std::string directory(MAX_PATH, '\0');
-    UINT length = GetWindowsDirectoryA(&directory[0], static_cast<UINT>(directory.size()));
-    if (length >= directory.size()) {
-        directory.assign(length, '\0');
-        length = GetWindowsDirectoryA(&directory[0], static_cast<UINT>(directory.size()));
-    }
-    directory.resize(length < directory.size() ? length : 0);
-    if (!directory.empty() && directory.back() == '\\') {
-        directory.pop_back();
-    }
-    return directory;
-}
 
 int ReplaceAtRestart(const std::string& sourcePath, const std::string& destinationPath,
                      const std::string& sourceName) {

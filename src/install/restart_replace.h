@@ -13,7 +13,3 @@
 // Wininit.ini exists but cannot be read.
 int ReplaceAtRestart(const std::string& sourcePath, const std::string& destinationPath,
                      const std::string& sourceName);
-
-// The Windows directory as the platform reports it, without a trailing
-// backslash, of any length.
-std::string WindowsDirectory();

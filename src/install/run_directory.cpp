@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "engine/system_libraries.h"
+#include "platform/system_libraries.h"
 #include "install/path_text.h"
-#include "install/restart_replace.h"
+#include "platform/system_text.h"
 
 std::string runDirectory;
 std::set<std::string> runFiles;

@@ -1,9 +1,9 @@
 #include "install/self_register.h"
 
-#include "engine/system_libraries.h"
-#include "pages/uninstall_log.h"
-#include "pages/uninstall_log_text.h"
-#include "ui/page_frame.h"
+#include "platform/system_libraries.h"
+#include "install/uninstall_log.h"
+#include "engine/uninstall_log_text.h"
+#include "platform/app_state.h"
 
 HMODULE LoadInstalledLibrary(const std::string& installedPath) {
     // The libraries it depends on come from its own folder and the system

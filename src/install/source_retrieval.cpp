@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "engine/model.h"
-#include "engine/system_libraries.h"
-#include "install/install_file.h"
+#include "platform/system_libraries.h"
+#include "install/conflict_dialogs.h"
 #include "install/install_result.h"
 #include "install/path_text.h"
 #include "install/run_directory.h"
-#include "ui/page_frame.h"
+#include "platform/quit_question.h"
 
 std::set<std::string> incompleteSplitFiles;
 

@@ -6,10 +6,12 @@
 #include "engine/variables.h"
 #include "install/install_file.h"
 #include "pages/shortcuts.h"
-#include "pages/uninstall_log.h"
-#include "pages/uninstall_log_text.h"
+#include "install/uninstall_log.h"
+#include "engine/uninstall_log_text.h"
 #include "resources/resource_ids.h"
+#include "platform/quit_question.h"
 #include "ui/page_frame.h"
+#include "engine/interpreter.h"
 
 bool copyStarted = false;
 
@@ -118,7 +120,7 @@ int InstallSections(HWND page) {
             }
             // A quit confirmed while a question of the previous file was open
             // ends the loop here, as an abort does.
-            if (quitRequested) {
+            if (QuitRequested()) {
                 return static_cast<int>(index) + 1;
             }
             SetDlgItemTextA(page, IDC_COPY_FILE,

@@ -2,14 +2,12 @@
 
 #include <shlobj.h>
 
-#include "engine/startup.h"
+#include "platform/app_state.h"
 #include "engine/variables.h"
 #include "pages/shell_browse.h"
 #include "pages/window_text.h"
 #include "resources/resource_ids.h"
 #include "ui/page_frame.h"
-
-bool destinationValid = true;
 
 namespace {
 

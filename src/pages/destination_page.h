@@ -5,11 +5,6 @@
 #include <cstdint>
 #include <string>
 
-// False while the destination page's path field holds fewer than three
-// characters; the page-state check then keeps Next disabled on every page.
-// True at start and never reset when the page closes.
-extern bool destinationValid;
-
 INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Free bytes available to the caller on the drive of `path` (its first three

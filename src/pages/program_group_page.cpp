@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "engine/startup.h"
+#include "platform/app_state.h"
 #include "engine/variables.h"
 #include "pages/shell_browse.h"
 #include "pages/window_text.h"

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "engine/model.h"
-#include "engine/startup.h"
+#include "platform/app_state.h"
 #include "engine/variables.h"
 #include "pages/program_group_page.h"
 #include "pages/shell_browse.h"
-#include "pages/uninstall_log.h"
-#include "pages/uninstall_log_text.h"
+#include "install/uninstall_log.h"
+#include "engine/uninstall_log_text.h"
 #include "pages/window_text.h"
 
 namespace {

@@ -2,10 +2,11 @@
 
 #include <string>
 
-#include "engine/startup.h"
 #include "engine/variables.h"
-#include "ui/background_settings.h"
-#include "ui/gradient.h"
+#include "platform/app_state.h"
+#include "platform/quit_question.h"
+#include "engine/background_settings.h"
+#include "engine/gradient.h"
 
 const char kSplashBanner[] = "Velmora wizard 1.0\nInformation: https://velmora.example/wizard";
 
@@ -108,7 +109,9 @@ LRESULT CALLBACK AppWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             PaintBackground(window);
             return 0;
         case WM_DESTROY:
-            PostQuitMessage(0);
+            // Alt+F4 or any WM_CLOSE takes the background away; every page is
+            // owned by it, so the run cannot go on and ends as a quit.
+            ConfirmQuit(0);
             return 0;
         default:
             break;

@@ -4,10 +4,9 @@
 
 #include "engine/lenient_number.h"
 #include "engine/model.h"
-#include "engine/startup.h"
+#include "platform/app_state.h"
 #include "engine/variables.h"
-#include "pages/destination_page.h"
-#include "ui/page_frame.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -146,7 +145,7 @@ void CALLBACK PageStateCheck(HWND, UINT, UINT_PTR, DWORD) {
     if (CurrentPage.window == nullptr || !IsWindow(CurrentPage.window)) {
         return;
     }
-    HWND next = GetDlgItem(CurrentPage.window, kNextButton);
+    HWND next = GetDlgItem(CurrentPage.window, IDC_NEXT);
     if (next == nullptr) {
         return;
     }

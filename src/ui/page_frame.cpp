@@ -1,10 +1,9 @@
 #include "ui/page_frame.h"
 
+#include "platform/app_state.h"
+#include "platform/quit_question.h"
+#include "resources/resource_ids.h"
 #include "ui/dynamic_windows.h"
-
-CurrentPageInfo CurrentPage;
-HFONT PageFont = nullptr;
-bool quitRequested = false;
 
 INT_PTR PageCommon(HWND page, UINT message, LPARAM lParam, WPARAM wParam, const char* pageName) {
     CurrentPage.window = page;
@@ -21,9 +20,9 @@ INT_PTR PageCommon(HWND page, UINT message, LPARAM lParam, WPARAM wParam, const 
         break;
     case WM_COMMAND: {
         const short id = static_cast<short>(LOWORD(wParam));
-        if (id == kNextButton) {
+        if (id == IDC_NEXT) {
             EndDialog(page, 0);
-        } else if (id == kCancelButton) {
+        } else if (id == IDC_CANCEL_PAGE) {
             if (ConfirmQuit(1) == 1) {
                 EndDialog(page, kPageCancelled);
             }
@@ -38,26 +37,4 @@ INT_PTR PageCommon(HWND page, UINT message, LPARAM lParam, WPARAM wParam, const 
         break;
     }
     return 0;
-}
-
-int ConfirmQuit(int code) {
-    switch (code) {
-    case 0:
-    case 2:
-        quitRequested = true;
-        PostQuitMessage(code);
-        return 1;
-    case 1:
-        if (MessageBoxA(nullptr,
-                        "Are you really sure to quit setup? The application will be deleted if "
-                        "you click on Yes",
-                        "Quit setup", MB_YESNO | MB_ICONQUESTION) == IDYES) {
-            quitRequested = true;
-            PostQuitMessage(1);
-            return 1;
-        }
-        return 0;
-    default:
-        return 0;
-    }
 }

@@ -1,6 +1,6 @@
 #include "ui/welcome_page.h"
 
-#include "engine/startup.h"
+#include "platform/app_state.h"
 #include "engine/variables.h"
 #include "resources/resource_ids.h"
 #include "ui/page_frame.h"

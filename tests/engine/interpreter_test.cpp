@@ -9,7 +9,7 @@
 #include "engine/model.h"
 #include "engine/script_reader.h"
 #include "engine/variables.h"
-#include "ui/background_settings.h"
+#include "engine/background_settings.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ class FakeHost : public CommandHost {
         log.push_back("page:" + std::to_string(static_cast<int>(page)));
         ++pagesRun;
         if (quitAfterPage == pagesRun) {
-            quit = true;
+            RequestQuit();
         }
         if (pageResults.empty()) {
             return 0;
@@ -36,13 +36,11 @@ class FakeHost : public CommandHost {
         return result;
     }
     void ShowSyntaxError() override { log.push_back("syntax error"); }
-    bool QuitRequested() override { return quit; }
 
     Log log;
     std::deque<int> pageResults; // results of the next pages; 0 when empty
     int pagesRun = 0;
     int quitAfterPage = -1; // the page (1-based) after which a quit is requested
-    bool quit = false;
 };
 
 class InterpreterTest : public ::testing::Test {
@@ -52,6 +50,7 @@ class InterpreterTest : public ::testing::Test {
         variables.Clear();
         model.Clear();
         ResetBackgroundSettings();
+        ResetQuitRequest();
         programFilesDir = "C:\\Program Files\\";
     }
 
@@ -445,7 +444,7 @@ TEST_F(InterpreterTest, QuitRequestedDuringTheLastPageStopsTheRun) {
 }
 
 TEST_F(InterpreterTest, QuitRequestedBeforeTheRunRunsNothing) {
-    host.quit = true;
+    RequestQuit();
     EXPECT_EQ(Run("SetCaption(\"x\");\nShowWelcome();\n"), RunOutcome::Stopped);
     EXPECT_TRUE(host.log.empty());
     EXPECT_FALSE(IsSet("CAPTION"));

@@ -12,7 +12,7 @@
 #include "engine/name_chars.h"
 #include "engine/script_reader.h"
 #include "engine/variables.h"
-#include "ui/background_settings.h"
+#include "engine/background_settings.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -23,7 +23,6 @@ class SilentHost : public CommandHost {
     void RepaintBackground() override {}
     int RunPage(PageTemplate) override { return 0; }
     void ShowSyntaxError() override {}
-    bool QuitRequested() override { return false; }
 };
 
 struct Walked {

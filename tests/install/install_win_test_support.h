@@ -21,14 +21,14 @@
 #include "symbolic_links.h"
 
 #include "engine/model.h"
-#include "engine/startup.h"
+#include "engine/interpreter.h"
+#include "platform/app_state.h"
 #include "engine/variables.h"
 #include "install/conflict_dialogs.h"
 #include "install/install_file.h"
 #include "install/run_directory.h"
 #include "install/source_retrieval.h"
-#include "pages/uninstall_log.h"
-#include "ui/page_frame.h"
+#include "install/uninstall_log.h"
 
 namespace installtest {
 
@@ -487,7 +487,7 @@ inline void ResetEngineState() {
     currentSourcePath.clear();
     currentDestinationPath.clear();
     incompleteSplitFiles.clear();
-    quitRequested = false;
+    ResetQuitRequest();
     CurrentPage = CurrentPageInfo();
     mainWindow = nullptr;
     CloseUninstallLog();

@@ -3,6 +3,7 @@
 // delayed moves, which must never cost other programs' entries.
 
 #include "install/restart_replace.h"
+#include "platform/system_text.h"
 
 #include <windows.h>
 

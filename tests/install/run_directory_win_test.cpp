@@ -16,6 +16,7 @@
 
 #include "install/path_text.h"
 #include "install/restart_replace.h"
+#include "platform/system_text.h"
 #include "install_win_test_support.h"
 #include "symbolic_links.h"
 

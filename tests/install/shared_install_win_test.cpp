@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "install/restart_replace.h"
+#include "platform/system_text.h"
 #include "install_win_test_support.h"
 
 namespace {

@@ -180,7 +180,7 @@ TEST_P(MissingPartTest, DiskPromptAnswers) {
             EXPECT_EQ(seen[i].Text(), kQuitText);
         }
     }
-    EXPECT_EQ(quitRequested, c.quit);
+    EXPECT_EQ(QuitRequested(), c.quit);
     EXPECT_FALSE(FileExists(staging));
     const std::string nextEntry = c.quit ? "" : NonSharedEntry(appDir + "\\next.txt");
     EXPECT_EQ(FileExists(appDir + "\\next.txt"), !c.quit);

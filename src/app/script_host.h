@@ -10,5 +10,4 @@ class WindowsCommandHost : public CommandHost {
     void RepaintBackground() override;
     int RunPage(PageTemplate page) override;
     void ShowSyntaxError() override;
-    bool QuitRequested() override;
 };

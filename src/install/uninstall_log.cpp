@@ -1,4 +1,4 @@
-#include "pages/uninstall_log.h"
+#include "install/uninstall_log.h"
 
 std::ofstream uninstallLog;
 

@@ -1,4 +1,4 @@
-#include "engine/startup.h"
+#include "app/startup.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -6,20 +6,15 @@
 #include <string>
 
 #include "engine/interpreter.h"
-#include "engine/script_host.h"
+#include "app/script_host.h"
 #include "engine/script_reader.h"
-#include "engine/system_libraries.h"
-#include "engine/system_text.h"
+#include "platform/system_libraries.h"
+#include "platform/system_text.h"
 #include "engine/variables.h"
 #include "install/run_directory.h"
+#include "platform/app_state.h"
 #include "ui/app_windows.h"
 #include "ui/dynamic_windows.h"
-
-HINSTANCE instance = nullptr;
-int screenWidth = 0;
-int screenHeight = 0;
-HWND splashWindow = nullptr;
-HWND mainWindow = nullptr;
 
 namespace {
 

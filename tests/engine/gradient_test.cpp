@@ -1,10 +1,10 @@
-#include "ui/gradient.h"
+#include "engine/gradient.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "ui/background_settings.h"
+#include "engine/background_settings.h"
 
 namespace {
 

@@ -10,5 +10,8 @@ std::string CurrentDirectoryText();
 std::string WindowsDirectoryText();
 std::string SystemDirectoryText();
 
+// The Windows directory without a trailing backslash, of any length.
+std::string WindowsDirectory();
+
 // The system's text for an error code (default language), as a message box shows it.
 std::string SystemErrorText(DWORD error);

@@ -1,8 +1,8 @@
-#include "engine/script_host.h"
+#include "app/script_host.h"
 
 #include <windows.h>
 
-#include "engine/startup.h"
+#include "platform/app_state.h"
 #include "pages/copy_page.h"
 #include "pages/destination_page.h"
 #include "pages/program_group_page.h"
@@ -38,15 +38,21 @@ int WindowsCommandHost::RunPage(PageTemplate page) {
         procedure = ProgramGroupPageProc;
         break;
     }
+    // Once the run is ending, or the background window that owns every page
+    // has gone, no page comes up; that ends the run as a quit, never as Next.
+    if (QuitRequested() || !IsWindow(mainWindow)) {
+        RequestQuit();
+        return kPageCancelled;
+    }
     const INT_PTR result =
         DialogBoxParamA(instance, MAKEINTRESOURCEA(page), mainWindow, procedure, 0);
+    if (result == -1 || QuitRequested()) {
+        RequestQuit();
+        return kPageCancelled;
+    }
     return static_cast<int>(result);
 }
 
 void WindowsCommandHost::ShowSyntaxError() {
     MessageBoxA(nullptr, kSyntaxErrorText, kFatalErrorCaption, MB_OK | MB_ICONHAND);
-}
-
-bool WindowsCommandHost::QuitRequested() {
-    return quitRequested;
 }

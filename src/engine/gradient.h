@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "ui/background_settings.h"
+#include "engine/background_settings.h"
 
 // One horizontal band of the background gradient: rows top (inclusive) to
 // bottom (exclusive) filled with one colour.

@@ -1,4 +1,4 @@
-#include "engine/system_text.h"
+#include "platform/system_text.h"
 
 #include <vector>
 
@@ -40,4 +40,18 @@ std::string SystemErrorText(DWORD error) {
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
                    text, sizeof text, nullptr);
     return text;
+}
+
+std::string WindowsDirectory() {
+    std::string directory(MAX_PATH, '\0');
+    UINT length = GetWindowsDirectoryA(&directory[0], static_cast<UINT>(directory.size()));
+    if (length >= directory.size()) {
+        directory.assign(length, '\0');
+        length = GetWindowsDirectoryA(&directory[0], static_cast<UINT>(directory.size()));
+    }
+    directory.resize(length < directory.size() ? length : 0);
+    if (!directory.empty() && directory.back() == '\\') {
+        directory.pop_back();
+    }
+    return directory;
 }

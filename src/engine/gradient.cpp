@@ -1,4 +1,4 @@
-#include "ui/gradient.h"
+#include "engine/gradient.h"
 
 #include <cstdint>
 

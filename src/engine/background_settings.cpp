@@ -1,4 +1,4 @@
-#include "ui/background_settings.h"
+#include "engine/background_settings.h"
 
 BackgroundSettings backgroundSettings;
 

@@ -1,6 +1,6 @@
-#include "engine/system_libraries.h"
+#include "platform/system_libraries.h"
 
-#include "engine/system_text.h"
+#include "platform/system_text.h"
 
 namespace {
 

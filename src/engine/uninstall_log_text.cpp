@@ -1,4 +1,4 @@
-#include "pages/uninstall_log_text.h"
+#include "engine/uninstall_log_text.h"
 
 #include <ctime>
 
