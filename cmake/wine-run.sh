@@ -3,4 +3,4 @@
 # scripts/wine-env.sh prepares the prefix, the display and a persistent wineserver.
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/../scripts/wine-env.sh"
-exec wine "$@"
+exec "$VL_WINE" "$@"

@@ -9,36 +9,40 @@ cd "$root"
 bash scripts/install-deps.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 
-echo "== building"
-cmake -S . -B build/cross -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/cross -j"$jobs" --target VLSetup demo_app demo_runner
+headless=1
+if [ -n "${DISPLAY:-}" ] && [ -z "${VL_HEADLESS:-}" ]; then headless=0; fi
+[ "$headless" = 1 ] && export VL_FORCE_XVFB=1
+source scripts/wine-env.sh
+
+echo "== building ($VL_WINE_BITS-bit)"
+cross="$VL_CROSS_DIR"
+cmake -S . -B "$cross" -DCMAKE_TOOLCHAIN_FILE="$VL_CROSS_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$cross" -j"$jobs" --target VLSetup demo_app demo_runner
 
 echo "== preparing build/demo"
 demo="$root/build/demo"
 rm -rf "$demo"
 mkdir -p "$demo"
 cp -r examples/demo/. "$demo/"
-cp build/cross/VLSetup.exe "$demo/"
-cp build/cross/demo_app.exe "$demo/disk1/demo.exe"
+cp "$cross/VLSetup.exe" "$demo/"
+cp "$cross/demo_app.exe" "$demo/disk1/demo.exe"
 # The read-me travels compressed (SZDD), as setup disks often hold their files.
 (cd "$demo/disk1" && mscompress readme.txt && rm readme.txt)
 
-headless=1
-if [ -n "${DISPLAY:-}" ] && [ -z "${VL_HEADLESS:-}" ]; then headless=0; fi
-[ "$headless" = 1 ] && export VL_FORCE_XVFB=1
-source scripts/wine-env.sh
 vl_wine_warm_up
 # A fresh demo each time: remove what an earlier run installed.
-installed="$WINEPREFIX/drive_c/Program Files (x86)/Velmora Demo"
+programs="Program Files (x86)"
+[ "$VL_WINE_BITS" = 64 ] && programs="Program Files"
+installed="$WINEPREFIX/drive_c/$programs/Velmora Demo"
 rm -rf "$installed"
 rm -rf "$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Velmora Demo"
 
 if [ "$headless" = 0 ]; then
     echo "== running the wizard on $DISPLAY"
-    (cd "$demo" && wine VLSetup.exe) || true
+    (cd "$demo" && "$VL_WINE" VLSetup.exe) || true
 else
     echo "== driving the wizard on the virtual display $DISPLAY"
-    wine build/cross/demo_runner.exe "$demo/VLSetup.exe" "$demo" "$demo/shots" || status=$?
+    "$VL_WINE" "$cross/demo_runner.exe" "$demo/VLSetup.exe" "$demo" "$demo/shots" || status=$?
     for bmp in "$demo"/shots/*.bmp; do
         [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
     done

@@ -2,7 +2,7 @@
 # Installs what building and testing need on Debian 12 (run as root, or with sudo).
 set -e
 packages=(cmake make g++ clang libclang-rt-14-dev googletest clang-format
-          g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 wine64
+          g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine32:i386 wine64
           xvfb xauth imagemagick mscompress)
 missing=()
 for p in "${packages[@]}"; do

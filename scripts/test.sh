@@ -19,16 +19,19 @@ CC=clang CXX=clang++ cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVL_SANI
 cmake --build build/asan -j"$jobs"
 (cd build/asan && ctest --output-on-failure -j"$jobs")
 
-echo "== Windows build"
-cmake -S . -B build/cross -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/cross -j"$jobs"
-
-echo "== Windows tests under Wine"
 export VL_FORCE_XVFB=1
 source scripts/wine-env.sh
+if [ "$VL_WINE_BITS" = 64 ]; then
+    echo "== this host cannot run 32-bit programs: the Windows tests use a 64-bit build"
+fi
+echo "== Windows build ($VL_WINE_BITS-bit, $VL_CROSS_DIR)"
+cmake -S . -B "$VL_CROSS_DIR" -DCMAKE_TOOLCHAIN_FILE="$VL_CROSS_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$VL_CROSS_DIR" -j"$jobs"
+
+echo "== Windows tests under Wine"
 vl_wine_warm_up
 echo "display $DISPLAY, prefix $WINEPREFIX"
-(cd build/cross && ctest --output-on-failure -j"$jobs" --timeout 300)
+(cd "$VL_CROSS_DIR" && ctest --output-on-failure -j"$jobs" --timeout 300)
 
 echo "== fuzzing the script reader, reference expansion and profile parser"
 bash scripts/fuzz.sh

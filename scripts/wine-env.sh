@@ -2,7 +2,26 @@
 # the build tree, a virtual X display when none is set, and one persistent
 # wineserver so that later Wine starts are fast.
 _vl_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export WINEPREFIX="${VL_WINEPREFIX:-$_vl_root/build/wineprefix}"
+
+# Wine starts 32-bit programs with its 32-bit loader, a 32-bit Linux program.
+# Some hosts cannot run one at all (virtual machines without 32-bit support:
+# "Exec format error"). There the Windows tests and the demo use a 64-bit build
+# of the same sources under Wine's 64-bit loader. VL_WINE_BITS says which;
+# VL_CROSS_TOOLCHAIN is the matching cross toolchain, VL_WINE the loader.
+if [ -z "${VL_WINE_BITS:-}" ]; then
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then VL_WINE_BITS=32; else VL_WINE_BITS=64; fi
+fi
+export VL_WINE_BITS
+if [ "$VL_WINE_BITS" = 64 ]; then
+    export VL_WINE=/usr/lib/wine/wine64 WINELOADER=/usr/lib/wine/wine64
+    export VL_CROSS_TOOLCHAIN="$_vl_root/cmake/mingw-x86_64.cmake" VL_CROSS_DIR=build/cross64
+    _vl_default_prefix="$_vl_root/build/wineprefix64"
+else
+    export VL_WINE=wine
+    export VL_CROSS_TOOLCHAIN="$_vl_root/cmake/mingw-i686.cmake" VL_CROSS_DIR=build/cross
+    _vl_default_prefix="$_vl_root/build/wineprefix"
+fi
+export WINEPREFIX="${VL_WINEPREFIX:-$_vl_default_prefix}"
 export WINEDEBUG=-all
 # No Gecko/Mono prompts, and no host menu entries for the shortcuts tests make.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
@@ -42,9 +61,9 @@ exec 8>"$_vl_state/prefix.lock"
 flock 8
 if [ ! -f "$WINEPREFIX/.vl-ready" ]; then
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    "$VL_WINE" wineboot -i >/dev/null 2>&1
+    "$VL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    "$VL_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     # The caption buttons are drawn with Marlett; Debian ships it outside the prefix.
     if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
         cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
@@ -61,5 +80,5 @@ exec 8>&-
 # streams open for good; a caller reading that program's output through a pipe
 # would then wait forever. Start them once with nothing attached.
 vl_wine_warm_up() {
-    wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 || true
+    "$VL_WINE" cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 || true
 }
