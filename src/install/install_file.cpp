@@ -6,7 +6,7 @@
 #include "platform/system_libraries.h"
 #include "engine/variables.h"
 #include "install/conflict_dialogs.h"
-#include "install/path_text.h"
+#include "engine/path_text.h"
 #include "install/restart_replace.h"
 #include "install/run_directory.h"
 #include "install/self_register.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/system_libraries.h"
-#include "install/path_text.h"
+#include "engine/path_text.h"
 #include "platform/system_text.h"
 
 std::string runDirectory;

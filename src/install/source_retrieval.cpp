@@ -8,7 +8,7 @@
 #include "platform/system_libraries.h"
 #include "install/conflict_dialogs.h"
 #include "install/install_result.h"
-#include "install/path_text.h"
+#include "engine/path_text.h"
 #include "install/run_directory.h"
 #include "platform/quit_question.h"
 

@@ -1,66 +1,49 @@
-#include "install/path_text.h"
+#include "engine/path_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
-struct CollapseCase {
-    const char* path;
-    const char* collapsed;
-};
-
-TEST(CollapseBackslashes, PairsBecomeOneFromLeftToRight) {
-    const CollapseCase cases[] = {
-        {"", ""},
-        {"C:\\Program Files\\Demo\\demo.exe", "C:\\Program Files\\Demo\\demo.exe"},
+TEST(PathText, DoubledBackslashesCollapseButANetworkPathKeepsItsOpening) {
+    const struct {
+        const char* path;
+        const char* collapsed;
+    } rows[] = {
         {"C:\\Program Files\\Demo\\\\demo.exe", "C:\\Program Files\\Demo\\demo.exe"},
-        {"\\\\", "\\"},
-        {"\\\\\\", "\\\\"},
-        {"\\\\\\\\", "\\\\"},
-        {"\\\\\\\\\\", "\\\\\\"},
-        {"a\\\\b\\\\c", "a\\b\\c"},
-        {"dir\\\\", "dir\\"},
-        {"\\", "\\"},
-        {"no separators", "no separators"},
+        {"a\\\\\\b", "a\\\\b"},
+        {"\\\\server\\share\\Demo\\\\demo.exe", "\\\\server\\share\\Demo\\demo.exe"},
+        {"\\\\\\server\\x", "\\\\\\server\\x"},
     };
-    for (const CollapseCase& c : cases) {
-        EXPECT_EQ(CollapseBackslashes(c.path), c.collapsed) << '"' << c.path << '"';
+    for (const auto& row : rows) {
+        EXPECT_EQ(CollapseBackslashes(row.path), row.collapsed) << row.path;
     }
 }
 
-TEST(CollapseBackslashes, KeepsPathsLongerThanThePlatformLimit) {
-    std::string path = "C:\\";
-    std::string expected = "C:\\";
-    for (int i = 0; i < 60; ++i) {
-        path += "folder\\\\";
-        expected += "folder\\";
+TEST(PathText, EveryMissingLevelBelowTheRootIsCreated) {
+    using Levels = std::vector<std::string>;
+    const struct {
+        const char* directory;
+        Levels levels;
+    } rows[] = {
+        {"D:\\New\\Sub\\Demo\\", {"D:\\New", "D:\\New\\Sub", "D:\\New\\Sub\\Demo"}},
+        {"D:\\New\\\\Demo", {"D:\\New", "D:\\New\\\\Demo"}},
+        {"C:\\", {}},
+        {"\\\\server\\share\\", {}},
+        {"\\\\server\\share\\Apps\\Demo",
+         {"\\\\server\\share\\Apps", "\\\\server\\share\\Apps\\Demo"}},
+        {"\\Apps\\Demo\\", {"\\Apps", "\\Apps\\Demo"}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(DirectoryLevels(row.directory), row.levels) << row.directory;
     }
-    path += "file.txt";
-    expected += "file.txt";
-    ASSERT_GT(expected.size(), 259u);
-    EXPECT_EQ(CollapseBackslashes(path), expected);
 }
 
-struct SplitCase {
-    const char* path;
-    const char* directory;
-    const char* directoryWithBackslash;
-    const char* name;
-};
-
-TEST(PathSplit, SplitsAtTheLastBackslash) {
-    const SplitCase cases[] = {
-        {"C:\\Setup\\DISK1\\demo.exe", "C:\\Setup\\DISK1", "C:\\Setup\\DISK1\\", "demo.exe"},
-        {"C:\\demo.exe", "C:", "C:\\", "demo.exe"},
-        {"\\demo.exe", "", "\\", "demo.exe"},
-        {"C:\\dir\\", "C:\\dir", "C:\\dir\\", ""},
-        {"demo.exe", "", "", "demo.exe"},
-        {"C:\\Program Files\\first file.txt", "C:\\Program Files", "C:\\Program Files\\",
-         "first file.txt"},
-    };
-    for (const SplitCase& c : cases) {
-        EXPECT_EQ(DirectoryOf(c.path), c.directory) << c.path;
-        EXPECT_EQ(DirectoryWithBackslashOf(c.path), c.directoryWithBackslash) << c.path;
-        EXPECT_EQ(FileNameOf(c.path), c.name) << c.path;
-    }
+TEST(PathText, AVeryLongPathIsShownByItsBeginningAndEnd) {
+    const std::string head = "C:\\" + std::string(117, 'h');
+    const std::string tail = std::string(116, 't') + "\\end";
+    const std::string path = head + std::string(40000, 'm') + tail;
+    EXPECT_EQ(ShortenedForDisplay(path), head + "..." + tail);
+    const std::string fits = head + "mmm" + tail;
+    EXPECT_EQ(ShortenedForDisplay(fits), fits);
 }

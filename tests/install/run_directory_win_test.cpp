@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "install/path_text.h"
+#include "engine/path_text.h"
 #include "install/restart_replace.h"
 #include "platform/system_text.h"
 #include "install_win_test_support.h"

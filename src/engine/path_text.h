@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 // Path texts of the installation engine. Paths are held in growable strings, so
 // a long path is never cut here; the callers that hand a path to the platform
@@ -10,7 +12,8 @@
 // returns the result. A scan that removes the first of a pair goes on after the
 // remaining backslash, so three backslashes in a row become two and four become
 // two. A destination such as "[DP]\file" with DP ending in a backslash yields a
-// doubled backslash that this turns back into one.
+// doubled backslash that this turns back into one. The two backslashes that
+// open a network path (\\server\share) are kept.
 std::string CollapseBackslashes(const std::string& path);
 
 // The text before the last backslash; empty when the path holds none.
@@ -22,3 +25,13 @@ std::string DirectoryWithBackslashOf(const std::string& path);
 
 // The text after the last backslash; the whole path when it holds none.
 std::string FileNameOf(const std::string& path);
+
+// The directories to create, outermost first, so that `directory` exists:
+// every level below its root ("C:\", "\\server\share\", "\"), without trailing
+// backslashes. Empty levels (doubled backslashes) are passed over.
+std::vector<std::string> DirectoryLevels(const std::string& directory);
+
+// A path as a message shows it: a path longer than 2 * `keep` + 3 characters
+// becomes its first and last `keep` characters joined by "...", so that a box
+// stays readable whatever the path's length.
+std::string ShortenedForDisplay(const std::string& path, std::size_t keep = 120);
