@@ -9,9 +9,10 @@
 #include <cstdio>
 #include <string>
 
-#include "../tests/e2e/controls.h"
-#include "../tests/e2e/driver.h"
-#include "../tests/e2e/screen.h"
+#include "driver.h"
+#include "resources/resource_ids.h"
+#include "screen.h"
+#include "test_support.h"
 
 using namespace e2e;
 
@@ -20,85 +21,62 @@ namespace {
 std::string shotDirectory;
 int shotNumber = 0;
 
-void Shot(const char* name) {
-    Sleep(400); // let the page finish painting
-    char file[64];
-    std::snprintf(file, sizeof file, "%02d-%s.bmp", ++shotNumber, name);
-    const std::string path = shotDirectory + "\\" + file;
-    std::printf("screenshot %s%s\n", file, SaveScreenshot(path) ? "" : " FAILED");
+Step Shot(const char* name) {
+    return Do(std::string("screenshot ") + name, [name](HWND) {
+        Sleep(400); // let the page finish painting
+        char file[64];
+        std::snprintf(file, sizeof file, "%02d-%s.bmp", ++shotNumber, name);
+        const bool saved = demo::SaveScreenshot(shotDirectory + "\\" + file);
+        std::printf("screenshot %s%s\n", file, saved ? "" : " FAILED");
+    });
 }
 
-bool Fail(const char* what) {
-    std::printf("demo runner: %s\n", what);
-    return false;
+// The copy page works on its own; an earlier demo run's files are overwritten.
+Step OverwriteEveryFileUntilDone() {
+    return Do("answer overwrite questions", [](HWND) {
+        WaitUntil(
+            [] {
+                if (HWND question = FindWindowA("#32770", "Overwrite file"))
+                    PostMessageA(GetDlgItem(question, IDC_OVERWRITE_ALL), BM_CLICK, 0, 0);
+                return FindWindowA("#32770", "Setup complete") != nullptr;
+            },
+            120000);
+    });
 }
 
-// Answers the questions an earlier demo run may cause (files already there).
-void AnswerOverwriteQuestions(WizardProcess& wizard) {
-    HWND question = wizard.Find({"#32770", std::string("Overwrite file"), 0});
-    if (question != nullptr) {
-        ClickButton(question, 1044); // "Overwrite every file"
-    }
-}
-
-bool Drive(WizardProcess& wizard) {
-    HWND page = wizard.WaitForPage(1001);
-    if (page == nullptr)
-        return Fail("no welcome page");
-    Shot("welcome");
-    HWND agree = ChildWithText(page, "I accept the licence terms");
-    if (agree == nullptr)
-        return Fail("no licence check box");
-    ClickControl(agree);
-    if (!WaitForNextEnabled(page, true))
-        return Fail("Next stays disabled after accepting");
-    Shot("welcome-accepted");
-    ClickButton(page, kNextId);
-    wizard.WaitUntilGone(page);
-
-    page = wizard.WaitForPage(1029);
-    if (page == nullptr)
-        return Fail("no destination page");
-    Shot("destination");
-    ClickButton(page, kNextId);
-    wizard.WaitUntilGone(page);
-
-    page = wizard.WaitForPage(1009);
-    if (page == nullptr)
-        return Fail("no sections page");
-    HWND list = Control(page, 1009);
-    PostMessageA(list, WM_KEYDOWN, VK_DOWN, 0); // to the optional Manual section
-    PostMessageA(list, WM_KEYDOWN, VK_SPACE, 0); // and choose it
-    Shot("sections");
-    ClickButton(page, kNextId);
-    wizard.WaitUntilGone(page);
-
-    page = wizard.WaitForPage(1030);
-    if (page == nullptr)
-        return Fail("no program group page");
-    Shot("program-group");
-    ClickButton(page, kNextId);
-    wizard.WaitUntilGone(page);
-
-    // The copy page works on its own; answer what an earlier run's files ask.
-    MessageBoxInfo done;
-    WaitUntil(
-        [&] {
-            AnswerOverwriteQuestions(wizard);
-            done = ReadMessageBox(wizard.Find({"#32770", std::string("Setup complete"), 0}));
-            return static_cast<bool>(done) || !wizard.IsRunning();
-        },
-        120000);
-    if (!done)
-        return Fail("no \"Setup complete\" message");
-    Shot("complete");
-    std::printf("message: %s\n", done.text.c_str());
-    AnswerMessageBox(done.window, IDOK);
-    return true;
+bool Drive(Wizard& wizard) {
+    const std::string problem =
+        Play(wizard, {Page(IDC_WELCOME_TEXT),
+                      Shot("welcome"),
+                      ClickText("I accept the licence terms"),
+                      NextOn(true),
+                      Shot("welcome-accepted"),
+                      Click(IDC_NEXT),
+                      Page(IDC_DEST_ASK_CREATE),
+                      Shot("destination"),
+                      Click(IDC_NEXT),
+                      Page(IDC_SECTIONS_LIST),
+                      Key(VK_DOWN, IDC_SECTIONS_LIST),
+                      Key(VK_SPACE, IDC_SECTIONS_LIST), // the Manual
+                      Shot("sections"),
+                      Click(IDC_NEXT),
+                      Page(IDC_GROUP_CREATE_NEW),
+                      Shot("program-group"),
+                      Click(IDC_NEXT),
+                      OverwriteEveryFileUntilDone(),
+                      Shot("complete"),
+                      ExpectBoxThat("Setup complete", [](const std::string& text) {
+                          std::printf("message: %s\n", text.c_str());
+                          return true;
+                      })});
+    if (!problem.empty())
+        std::printf("demo runner: %s\n", problem.c_str());
+    return problem.empty();
 }
 
 void PrintRegistry(const std::string& appName) {
-    const std::string keyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + appName;
+    const std::string keyPath =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + appName;
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         std::printf("registry: HKLM\\%s is missing\n", keyPath.c_str());
@@ -156,20 +134,20 @@ int main(int argc, char** argv) {
         std::printf("usage: demo_runner <VLSetup.exe> <setup directory> <screenshot directory>\n");
         return 2;
     }
-    shotDirectory = ToWinePath(argv[3]);
+    shotDirectory = vltest::WinePath(argv[3]);
     CreateDirectoryA(shotDirectory.c_str(), nullptr);
     CoInitialize(nullptr);
 
-    WizardProcess wizard(argv[1], ToWinePath(argv[2]));
-    if (!wizard.Started()) {
-        std::printf("demo runner: cannot start %s (error %lu)\n", argv[1], wizard.StartError());
+    Wizard wizard(vltest::WinePath(argv[1]), vltest::WinePath(argv[2]));
+    if (!wizard.Running() && !wizard.WaitForExit(0)) {
+        std::printf("demo runner: cannot start %s\n", argv[1]);
         return 1;
     }
     const bool driven = Drive(wizard);
     const std::optional<int> exitCode = wizard.WaitForExit(30000);
     if (!exitCode) {
-        Shot("stuck");
-        wizard.Kill();
+        HWND none = nullptr;
+        Shot("stuck").run(wizard, none); // the wizard is killed when it goes out of scope
         std::printf("demo runner: the wizard did not end\n");
         return 1;
     }

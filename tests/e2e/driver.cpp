@@ -1,438 +1,457 @@
 #include "driver.h"
 
-#include <algorithm>
+#include "resources/resource_ids.h"
+
+#include <commctrl.h>
 
 namespace e2e {
 
 namespace {
 
-// Long enough for a wizard that repaints (with its redraw wait) before it answers; short
-// enough that a hung wizard only delays the test that waits on it.
-constexpr UINT kSendTimeoutMs = 2000;
+constexpr DWORD kPollMs = 20;
+constexpr UINT kSendMs = 5000;
+constexpr int kBoxTextId = 0xFFFF;
 
-bool EndsWithSeparator(const std::string& path) {
-    return !path.empty() && (path.back() == '\\' || path.back() == '/');
+std::string Shown(const Box& box) {
+    return "box \"" + box.caption + "\": \"" + box.text.substr(0, 200) + "\"";
 }
 
-std::string SafeFileName(std::string name) {
-    for (char& c : name) {
-        if (std::string("\\/:*?\"<>|").find(c) != std::string::npos || c < ' ')
-            c = '_';
+HWND ControlOf(HWND page, const std::string& control) {
+    return control[0] == '#' ? GetDlgItem(page, std::stoi(control.substr(1)))
+                             : ChildWithText(page, control);
+}
+
+// Memory in the wizard's process, for the list view messages that take a pointer.
+class Remote {
+  public:
+    Remote(HWND window, SIZE_T size) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(window, &id);
+        process_ =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+        if (process_ != nullptr)
+            at_ = static_cast<char*>(
+                VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
     }
-    return name;
-}
+    ~Remote() {
+        if (at_ != nullptr)
+            VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+        if (process_ != nullptr)
+            CloseHandle(process_);
+    }
+    Remote(const Remote&) = delete;
+    Remote& operator=(const Remote&) = delete;
+    char* At() const { return at_; }
+    void Put(SIZE_T offset, const void* data, SIZE_T size) {
+        WriteProcessMemory(process_, at_ + offset, data, size, nullptr);
+    }
+    void Get(SIZE_T offset, void* data, SIZE_T size) {
+        ReadProcessMemory(process_, at_ + offset, data, size, nullptr);
+    }
 
-bool CreateDirectories(const std::string& path) {
-    // Skip the drive ("Z:\") and create each level below it in turn.
-    for (size_t pos = path.find('\\', 3); pos != std::string::npos; pos = path.find('\\', pos + 1))
-        CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
-    CreateDirectoryA(path.c_str(), nullptr);
-    return (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-           GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool HasChild(HWND window, int id) {
-    return GetDlgItem(window, id) != nullptr;
-}
-
-bool Matches(HWND window, const WindowQuery& query) {
-    if (!query.className.empty() && ClassNameOf(window) != query.className)
-        return false;
-    if (query.title && TitleOf(window) != *query.title)
-        return false;
-    return query.childId == 0 || HasChild(window, query.childId);
-}
-
-struct EnumContext {
-    DWORD processId;
-    std::vector<HWND>* windows;
+  private:
+    HANDLE process_ = nullptr;
+    char* at_ = nullptr;
 };
 
-BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM param) {
-    auto* context = reinterpret_cast<EnumContext*>(param);
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendMs, &result);
+    return static_cast<LRESULT>(result);
+}
+
+bool IsBox(HWND window) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) != "#32770" || GetDlgItem(window, kBoxTextId) == nullptr ||
+        GetDlgItem(window, IDC_NEXT) != nullptr)
+        return false;
+    for (int id = IDOK; id <= IDCONTINUE; ++id) {
+        if (GetDlgItem(window, id) != nullptr)
+            return true;
+    }
+    return false;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<WindowSearch*>(data);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner == context->processId && IsWindowVisible(window))
-        context->windows->push_back(window);
+    if (owner == search->processId && IsWindowVisible(window))
+        search->found.push_back(window);
     return TRUE;
 }
 
-BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
-    reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-    return TRUE;
+struct ChildSearch {
+    const std::string& text;
+    HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND child, LPARAM data) {
+    auto* search = reinterpret_cast<ChildSearch*>(data);
+    if (TextOf(child) != search->text)
+        return TRUE;
+    search->found = child;
+    return FALSE;
 }
 
-std::vector<HWND> ChildrenOf(HWND parent) {
-    std::vector<HWND> children;
-    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
-bool ShowsIcon(HWND control) {
-    if (ClassNameOf(control) != "Static" || !IsWindowVisible(control))
-        return false;
-    if ((GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
-        return false;
-    DWORD_PTR icon = 0;
-    SendMessageTimeoutA(control, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &icon);
-    return icon != 0;
+Step Clicking(std::string what, const std::string& control) {
+    return {what, [control](Wizard&, HWND& page) -> std::string {
+                HWND button = ControlOf(page, control);
+                if (button == nullptr)
+                    return "no such control on the page";
+                PostMessageA(button, BM_CLICK, 0, 0);
+                return "";
+            }};
 }
 
 } // namespace
 
-// ---- UniqueHandle ------------------------------------------------------------------------
-
-UniqueHandle& UniqueHandle::operator=(UniqueHandle&& other) noexcept {
-    if (this != &other)
-        Reset(other.Release());
-    return *this;
-}
-
-HANDLE UniqueHandle::Release() {
-    HANDLE handle = handle_;
-    handle_ = nullptr;
-    return handle;
-}
-
-void UniqueHandle::Reset(HANDLE handle) {
-    if (IsValid())
-        CloseHandle(handle_);
-    handle_ = handle;
-}
-
-// ---- Paths and files -------------------------------------------------------------------
-
-std::string ToWinePath(const std::string& linuxPath) {
-    std::string path = linuxPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    if (!linuxPath.empty() && linuxPath[0] == '/')
-        path = "Z:" + path;
-    return path;
-}
-
-bool WriteFileBytes(const std::string& windowsPath, const std::string& bytes) {
-    const size_t slash = windowsPath.rfind('\\');
-    if (slash != std::string::npos)
-        CreateDirectories(windowsPath.substr(0, slash));
-    UniqueHandle file(CreateFileA(windowsPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid())
-        return false;
-    DWORD written = 0;
-    return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr) &&
-           written == bytes.size();
-}
-
-bool DeleteTree(const std::string& windowsPath) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((windowsPath + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string full = windowsPath + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                DeleteTree(full);
-            } else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
-            }
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryA(windowsPath.c_str());
-    return GetFileAttributesA(windowsPath.c_str()) == INVALID_FILE_ATTRIBUTES;
-}
-
-SetupDir::SetupDir(const std::string& name, const std::string& root) : path_(ToWinePath(root)) {
-    if (!EndsWithSeparator(path_))
-        path_ += '\\';
-    path_ += "e2e-work\\" + SafeFileName(name);
-    DeleteTree(path_);
-    CreateDirectories(path_);
-}
-
-std::string SetupDir::PathOf(const std::string& relative) const {
-    return path_ + "\\" + ToWinePath(relative);
-}
-
-bool SetupDir::WriteScript(const std::string& bytes) const {
-    return WriteFileBytes(PathOf("SetupScript.ini"), bytes);
-}
-
-bool SetupDir::WriteFile(const std::string& relative, const std::string& bytes) const {
-    return WriteFileBytes(PathOf(relative), bytes);
-}
-
-std::string WorkRoot() {
-#ifdef VL_BINARY_DIR
-    return VL_BINARY_DIR;
-#else
-    char directory[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, directory);
-    return directory;
-#endif
-}
-
-// ---- Windows of another process ----------------------------------------------------------
-
-std::string ClassNameOf(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string TextOf(HWND window) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                             &length))
-        return {};
-    std::string text(length + 1, '\0');
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
-                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied))
-        return {};
-    text.resize(std::min<size_t>(copied, length));
-    return text;
-}
-
-std::string TitleOf(HWND window) {
-    // GetWindowTextA reads another process's title without sending it a message.
-    std::string title(GetWindowTextLengthA(window) + 1, '\0');
-    title.resize(GetWindowTextA(window, &title[0], static_cast<int>(title.size())));
-    return title;
-}
-
-MessageBoxInfo ReadMessageBox(HWND window) {
-    MessageBoxInfo info;
-    if (ClassNameOf(window) != kDialogClass)
-        return info;
-    HWND text = GetDlgItem(window, kMessageBoxTextId);
-    if (text == nullptr || ClassNameOf(text) != "Static")
-        return info;
-    info.window = window;
-    info.caption = TitleOf(window);
-    info.text = TextOf(text);
-    for (HWND child : ChildrenOf(window)) {
-        if (ClassNameOf(child) == "Button" && IsWindowVisible(child))
-            info.buttons.push_back(GetDlgCtrlID(child));
-        info.hasIcon = info.hasIcon || ShowsIcon(child);
-    }
-    std::sort(info.buttons.begin(), info.buttons.end());
-    return info;
-}
-
-// ---- The wizard process ------------------------------------------------------------------
-
-WizardProcess::WizardProcess(const std::string& exePath, const std::string& currentDir) {
-    const std::string exe = ToWinePath(exePath);
+Wizard::Wizard(const std::string& exe, const std::string& directory) {
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        ToWinePath(currentDir).c_str(), &startup, &info)) {
-        startError_ = GetLastError();
-        return;
+    CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                   directory.c_str(), &startup, &process_);
+}
+
+Wizard::~Wizard() {
+    if (Running()) {
+        TerminateProcess(process_.hProcess, 0xDEAD);
+        WaitForSingleObject(process_.hProcess, 10000);
     }
-    process_.Reset(info.hProcess);
-    thread_.Reset(info.hThread);
-    processId_ = info.dwProcessId;
+    if (process_.hProcess != nullptr) {
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+    }
 }
 
-WizardProcess::~WizardProcess() {
-    Kill();
+bool Wizard::Running() const {
+    return process_.hProcess != nullptr &&
+           WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-bool WizardProcess::IsRunning() const {
-    return Started() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
-}
-
-std::optional<int> WizardProcess::ExitCode() const {
+std::optional<int> Wizard::WaitForExit(DWORD ms) {
     DWORD code = 0;
-    if (!Started() || IsRunning() || !GetExitCodeProcess(process_.Get(), &code))
+    if (process_.hProcess == nullptr || !WaitUntil([&] { return !Running(); }, ms) ||
+        !GetExitCodeProcess(process_.hProcess, &code))
         return std::nullopt;
     return static_cast<int>(code);
 }
 
-std::optional<int> WizardProcess::WaitForExit(DWORD timeoutMs) {
-    WaitUntil(
-        [this] {
-            TopLevelWindows();
-            return !IsRunning();
-        },
-        timeoutMs);
-    return ExitCode();
+std::vector<HWND> Wizard::Windows() const {
+    WindowSearch search{process_.dwProcessId, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
-void WizardProcess::Kill() {
-    if (!IsRunning())
-        return;
-    TerminateProcess(process_.Get(), 0xDEAD);
-    WaitForSingleObject(process_.Get(), 10000);
-}
-
-std::vector<HWND> WizardProcess::TopLevelWindows() {
-    std::vector<HWND> windows;
-    if (!Started())
-        return windows;
-    EnumContext context{processId_, &windows};
-    EnumWindows(CollectProcessWindow, reinterpret_cast<LPARAM>(&context));
-    for (HWND window : windows)
-        Record(window);
-    return windows;
-}
-
-void WizardProcess::Record(HWND window) {
-    if (seen_.count(window) != 0)
-        return;
-    SeenWindow& seen = seen_[window];
-    seen.className = ClassNameOf(window);
-    seen.title = TitleOf(window);
-    if (MessageBoxInfo box = ReadMessageBox(window))
-        seen.messageText = box.text;
-}
-
-HWND WizardProcess::Find(const WindowQuery& query) {
-    const std::vector<HWND> found = FindAll(query);
-    return found.empty() ? nullptr : found.front();
-}
-
-std::vector<HWND> WizardProcess::FindAll(const WindowQuery& query) {
-    std::vector<HWND> found;
-    for (HWND window : TopLevelWindows()) {
-        if (Matches(window, query))
-            found.push_back(window);
-    }
-    return found;
-}
-
-HWND WizardProcess::WaitFor(const WindowQuery& query, DWORD timeoutMs) {
+HWND Wizard::WaitForPage(int controlId, DWORD ms) {
     HWND found = nullptr;
     WaitUntil(
         [&] {
-            found = Find(query);
-            return found != nullptr || !IsRunning();
+            for (HWND window : Windows()) {
+                if (!IsBox(window) && GetDlgItem(window, controlId) != nullptr)
+                    found = window;
+            }
+            return found != nullptr || !Running();
         },
-        timeoutMs);
+        ms);
     return found;
 }
 
-HWND WizardProcess::WaitForPage(int controlId, DWORD timeoutMs) {
-    return WaitFor(WindowQuery{kDialogClass, std::nullopt, controlId}, timeoutMs);
-}
-
-HWND WizardProcess::WaitForBackground(DWORD timeoutMs) {
-    return WaitFor(WindowQuery{kBackgroundClass, std::nullopt, 0}, timeoutMs);
-}
-
-HWND WizardProcess::WaitForSplash(DWORD timeoutMs) {
-    return WaitFor(WindowQuery{kSplashClass, std::nullopt, 0}, timeoutMs);
-}
-
-MessageBoxInfo WizardProcess::WaitForMessageBox(DWORD timeoutMs) {
-    return WaitForMessageBox(std::string(), timeoutMs);
-}
-
-MessageBoxInfo WizardProcess::WaitForMessageBox(const std::string& caption, DWORD timeoutMs) {
-    MessageBoxInfo found;
+Box Wizard::WaitForBox(DWORD ms) {
+    Box box;
     WaitUntil(
         [&] {
-            for (HWND window : FindAll(WindowQuery{kDialogClass, std::nullopt, 0})) {
-                MessageBoxInfo box = ReadMessageBox(window);
-                if (box && (caption.empty() || box.caption == caption)) {
-                    found = box;
+            for (HWND window : Windows()) {
+                if (IsBox(window)) {
+                    box = ReadBox(window);
                     return true;
                 }
             }
-            return !IsRunning();
+            return !Running();
         },
-        timeoutMs);
-    return found;
+        ms);
+    return box;
 }
 
-bool WizardProcess::WaitUntilGone(HWND window, DWORD timeoutMs) {
-    return WaitUntil(
-        [&] {
-            TopLevelWindows();
-            return !IsWindow(window) || !IsWindowVisible(window);
-        },
-        timeoutMs);
+HWND Wizard::Background() const {
+    for (HWND window : Windows()) {
+        char name[64] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (std::string(name) == "SETUPMAINCLASS_HALLO_WIE_GEHTS")
+            return window;
+    }
+    return nullptr;
 }
 
-bool WizardProcess::SawClass(const std::string& className) const {
-    return std::any_of(seen_.begin(), seen_.end(),
-                       [&](const auto& entry) { return entry.second.className == className; });
+Box ReadBox(HWND window) {
+    Box box;
+    box.window = window;
+    char caption[512] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    box.caption = caption;
+    box.text = TextOf(GetDlgItem(window, kBoxTextId));
+    return box;
 }
 
-bool WizardProcess::SawMessageText(const std::string& text) const {
-    return std::any_of(seen_.begin(), seen_.end(),
-                       [&](const auto& entry) { return entry.second.messageText == text; });
+std::string TextOf(HWND window) {
+    const LRESULT length = Ask(window, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                             SMTO_ABORTIFHUNG, kSendMs, &copied))
+        return std::string();
+    text.resize(copied < static_cast<DWORD_PTR>(length) ? copied : length);
+    return text;
 }
 
-// ---- Controls ------------------------------------------------------------------------------
-
-HWND Control(HWND dialog, int id) {
-    return GetDlgItem(dialog, id);
+bool WaitUntil(const std::function<bool()>& condition, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start >= ms)
+            return false;
+        Sleep(kPollMs);
+    }
+    return true;
 }
 
-std::string ControlText(HWND dialog, int id) {
-    HWND control = Control(dialog, id);
-    return control ? TextOf(control) : std::string();
+HWND ChildWithText(HWND page, const std::string& text) {
+    ChildSearch search{text, nullptr};
+    EnumChildWindows(page, FindChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
-bool IsControlVisible(HWND dialog, int id) {
-    HWND control = Control(dialog, id);
-    return control && (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
+std::string RowHighlights(HWND list) {
+    std::string rows;
+    for (LRESULT row = 0, count = Ask(list, LVM_GETITEMCOUNT, 0, 0); row < count; ++row)
+        rows += Ask(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED ? '1' : '0';
+    return rows;
 }
 
-bool IsControlEnabled(HWND dialog, int id) {
-    HWND control = Control(dialog, id);
-    return control && IsWindowEnabled(control);
+std::string CellText(HWND list, int row, int column) {
+    char text[256] = {};
+    Remote remote(list, sizeof(LVITEMA) + sizeof text);
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = remote.At() + sizeof item;
+    item.cchTextMax = sizeof text - 1;
+    remote.Put(0, &item, sizeof item);
+    Ask(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote.At()));
+    remote.Get(sizeof item, text, sizeof text - 1);
+    return text;
 }
 
-RECT ControlRect(HWND dialog, int id) {
-    RECT rect = {};
-    HWND control = Control(dialog, id);
-    if (control && GetWindowRect(control, &rect))
-        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
+void ClickRow(HWND list, int row) {
+    RECT rect = {LVIR_BOUNDS, 0, 0, 0};
+    Remote remote(list, sizeof rect);
+    remote.Put(0, &rect, sizeof rect);
+    Ask(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote.At()));
+    remote.Get(0, &rect, sizeof rect);
+    const LPARAM point = MAKELPARAM(rect.left + 10, (rect.top + rect.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageA(list, WM_LBUTTONUP, 0, point);
 }
 
-// ---- Input ---------------------------------------------------------------------------------
-
-void ClickButton(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(Control(dialog, id)));
-}
-
-void AnswerMessageBox(HWND box, int answerId) {
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(answerId, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(Control(box, answerId)));
-}
-
-void PressKey(HWND dialog, UINT virtualKey) {
+void PressKey(HWND page, UINT key, int id) {
+    HWND target = id != 0 ? GetDlgItem(page, id) : page;
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof thread;
-    HWND target = dialog;
-    if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) &&
+    if (id == 0 && GetGUIThreadInfo(GetWindowThreadProcessId(page, nullptr), &thread) &&
         thread.hwndFocus != nullptr)
         target = thread.hwndFocus;
-    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;
-    PostMessageA(target, WM_KEYDOWN, virtualKey, scan | 1);
-    PostMessageA(target, WM_KEYUP, virtualKey, scan | 1 | (1L << 30) | (1L << 31));
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, 0)) << 16;
+    PostMessageA(target, WM_KEYDOWN, key, scan | 1);
+    PostMessageA(target, WM_KEYUP, key, scan | 1 | (1u << 30) | (1u << 31));
 }
 
-bool SendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kSendTimeoutMs,
-                               &result) != 0;
+Step Page(int controlId) {
+    return {"page with control " + std::to_string(controlId),
+            [controlId](Wizard& wizard, HWND& page) -> std::string {
+                HWND previous = page;
+                HWND found = nullptr;
+                Box box;
+                WaitUntil([&] {
+                    for (HWND window : wizard.Windows()) {
+                        if (IsBox(window))
+                            box = ReadBox(window);
+                        else if (window != previous && GetDlgItem(window, controlId) != nullptr)
+                            found = window;
+                    }
+                    return found != nullptr || box.window != nullptr || !wizard.Running();
+                });
+                if (found == nullptr)
+                    return box.window ? "instead a " + Shown(box) : "no such page";
+                page = found;
+                return "";
+            }};
 }
 
-void PressCloseBox(HWND window) {
-    SendAndWait(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+Step Click(int id) {
+    return Clicking("click " + std::to_string(id), "#" + std::to_string(id));
+}
+
+Step ClickText(std::string text) {
+    return Clicking("click \"" + text + "\"", text);
+}
+
+Step Type(int id, std::string text) {
+    return {"type \"" + text + "\"", [id, text](Wizard&, HWND& page) -> std::string {
+                HWND field = GetDlgItem(page, id);
+                if (field == nullptr)
+                    return "no such field";
+                Ask(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+                return "";
+            }};
+}
+
+Step Key(UINT key, int id) {
+    return {"key " + std::to_string(key), [key, id](Wizard&, HWND& page) -> std::string {
+                PressKey(page, key, id);
+                return "";
+            }};
+}
+
+Step NextOn(bool enabled) {
+    return {enabled ? "Next on" : "Next off", [enabled](Wizard&, HWND& page) -> std::string {
+                HWND next = GetDlgItem(page, IDC_NEXT);
+                const auto is = [&] { return (IsWindowEnabled(next) != FALSE) == enabled; };
+                if (next == nullptr || !WaitUntil(is, 10000))
+                    return "Next is not so";
+                for (int tick = 0; tick < 8; ++tick) {
+                    Sleep(50);
+                    if (!is())
+                        return "Next changed back";
+                }
+                return "";
+            }};
+}
+
+Step Expect(std::string what, std::function<bool(HWND page)> holds) {
+    return {what, [holds](Wizard&, HWND& page) -> std::string {
+                return WaitUntil([&] { return holds(page); }, 10000) ? "" : "does not hold";
+            }};
+}
+
+Step ExpectBoxThat(std::string caption, std::function<bool(const std::string&)> text, int answer) {
+    return {"box \"" + caption + "\"",
+            [caption, text, answer](Wizard& wizard, HWND&) -> std::string {
+                // Another box may stay open under the one expected (a disk prompt under
+                // the quit question); one that stays alone for a while is the wrong one.
+                Box box;
+                Box other;
+                DWORD otherSince = 0;
+                WaitUntil([&] {
+                    for (HWND window : wizard.Windows()) {
+                        if (!IsBox(window))
+                            continue;
+                        char title[512] = {};
+                        GetWindowTextA(window, title, sizeof title);
+                        if (caption == title)
+                            box = ReadBox(window);
+                        else if (other.window != window)
+                            other = ReadBox(window), otherSince = GetTickCount();
+                    }
+                    return box.window != nullptr || !wizard.Running() ||
+                           (other.window != nullptr && GetTickCount() - otherSince > 3000);
+                });
+                if (box.window == nullptr)
+                    return other.window ? "instead a " + Shown(other) : "no box came";
+                if (!text(box.text))
+                    return "instead a " + Shown(box);
+                PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(box.window, answer)));
+                return WaitUntil([&] { return !IsWindowVisible(box.window); }) ? "" : "stayed open";
+            }};
+}
+
+Step ExpectBox(std::string caption, std::string text, int answer) {
+    Step step = ExpectBoxThat(
+        caption, [text](const std::string& shown) { return shown == text; }, answer);
+    step.what += ": \"" + text.substr(0, 200) + "\"";
+    return step;
+}
+
+Step Answer(std::string dialogCaption, int buttonId) {
+    return {"answer \"" + dialogCaption + "\"",
+            [dialogCaption, buttonId](Wizard& wizard, HWND&) -> std::string {
+                HWND dialog = nullptr;
+                WaitUntil([&] {
+                    for (HWND window : wizard.Windows()) {
+                        char title[256] = {};
+                        GetWindowTextA(window, title, sizeof title);
+                        if (!IsBox(window) && dialogCaption == title)
+                            dialog = window;
+                    }
+                    return dialog != nullptr || !wizard.Running();
+                });
+                if (dialog == nullptr)
+                    return "no such dialog";
+                PostMessageA(GetDlgItem(dialog, buttonId), BM_CLICK, 0, 0);
+                return WaitUntil([&] { return !IsWindowVisible(dialog); }) ? "" : "stayed open";
+            }};
+}
+
+Step Do(std::string what, std::function<void(HWND page)> action) {
+    return {what, [action](Wizard&, HWND& page) -> std::string {
+                action(page);
+                return "";
+            }};
+}
+
+Step Post(std::string what, UINT message, WPARAM wParam) {
+    return Do(what, [=](HWND page) { PostMessageA(page, message, wParam, 0); });
+}
+
+Step ExpectExit(int code) {
+    return {"exit code " + std::to_string(code), [code](Wizard& wizard, HWND&) -> std::string {
+                Box box;
+                WaitUntil([&] {
+                    for (HWND window : wizard.Windows()) {
+                        if (IsBox(window))
+                            box = ReadBox(window);
+                    }
+                    return box.window != nullptr || !wizard.Running();
+                });
+                if (box.window != nullptr)
+                    return "instead a " + Shown(box);
+                const std::optional<int> exit = wizard.WaitForExit(0);
+                if (!exit)
+                    return "still running";
+                return *exit == code ? "" : "exit code " + std::to_string(*exit);
+            }};
+}
+
+Step Rows(std::string highlights) {
+    return Expect("rows " + highlights, [=](HWND page) {
+        return RowHighlights(GetDlgItem(page, IDC_SECTIONS_LIST)) == highlights;
+    });
+}
+
+Step Size(int row, std::string text) {
+    return Expect("size " + text, [=](HWND page) {
+        return CellText(GetDlgItem(page, IDC_SECTIONS_LIST), row, 1) == text;
+    });
+}
+
+Step ClickListRow(int row) {
+    return Do("click row " + std::to_string(row),
+              [=](HWND page) { ClickRow(GetDlgItem(page, IDC_SECTIONS_LIST), row); });
+}
+
+std::string Play(Wizard& wizard, const std::vector<Step>& steps) {
+    HWND page = nullptr;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const std::string problem = steps[i].run(wizard, page);
+        if (!problem.empty())
+            return "step " + std::to_string(i + 1) + " (" + steps[i].what + "): " + problem;
+    }
+    return "";
 }
 
 } // namespace e2e

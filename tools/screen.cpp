@@ -1,8 +1,8 @@
 #include "screen.h"
 
-#include "driver.h"
+#include "test_support.h"
 
-namespace e2e {
+namespace demo {
 
 namespace {
 
@@ -55,31 +55,8 @@ class MemoryCanvas {
 
 } // namespace
 
-SIZE ScreenSize() {
-    return SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-}
-
-Rgb ScreenPixel(int x, int y) {
-    ScreenDc screen;
-    const COLORREF color = screen.Get() ? GetPixel(screen.Get(), x, y) : CLR_INVALID;
-    if (color == CLR_INVALID)
-        return Rgb{-1, -1, -1};
-    return Rgb{GetRValue(color), GetGValue(color), GetBValue(color)};
-}
-
-Rgb WaitForScreenPixel(int x, int y, const Rgb& expected, DWORD timeoutMs) {
-    Rgb last;
-    WaitUntil(
-        [&] {
-            last = ScreenPixel(x, y);
-            return last == expected;
-        },
-        timeoutMs);
-    return last;
-}
-
 bool SaveScreenshot(const std::string& windowsPath) {
-    const SIZE size = ScreenSize();
+    const SIZE size{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     BITMAPINFO format = {};
     format.bmiHeader.biSize = sizeof format.bmiHeader;
     format.bmiHeader.biWidth = size.cx;
@@ -105,7 +82,7 @@ bool SaveScreenshot(const std::string& windowsPath) {
     std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
     bytes.append(reinterpret_cast<const char*>(&format.bmiHeader), sizeof format.bmiHeader);
     bytes.append(static_cast<const char*>(canvas.Bits()), imageBytes);
-    return WriteFileBytes(windowsPath, bytes);
+    return vltest::WriteBytes(windowsPath, bytes);
 }
 
-} // namespace e2e
+} // namespace demo

@@ -1,0 +1,180 @@
+// Start-up, the page frame and the page-level rules, each a script and the steps a user
+// takes through it.
+#include "e2e_test.h"
+
+#include <commctrl.h>
+
+namespace e2e {
+namespace {
+
+const std::string kQuit = "Quit setup";
+const std::string kQuitText =
+    "Are you really sure to quit setup? The application will be deleted if you click on Yes";
+const std::string kSyntax = "Syntax error in 'SetupScript.INI': Function is not defined "
+                            "(possibly wrong parameter count?)\nSetup cannot be continued.";
+const std::string kAfter = R"(ShowMessage("after", "Next statement", "", "NOW");)";
+const std::string kAgree =
+    R"(AddWindow("DIALOG_WELCOME", "agree", "CHECKBOX", "I agree", "0", "20", "250", "200", "270");)";
+
+struct PageCase {
+    const char* name;
+    std::string script;
+    std::vector<Step> steps;
+    std::function<void(const std::string& dir)> prepare = nullptr;
+};
+
+void PrintTo(const PageCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class PageTest : public E2eTest, public ::testing::WithParamInterface<PageCase> {};
+
+TEST_P(PageTest, Run) {
+    if (GetParam().prepare)
+        GetParam().prepare(SetupDir());
+    EXPECT_EQ(Run(GetParam().script, GetParam().steps), "");
+}
+
+Step Texts(std::string title, std::string upper, std::string lower) {
+    return Expect(
+        "title \"" + title + "\", texts \"" + upper + "\" over \"" + lower + "\"", [=](HWND page) {
+            return TextOf(page) == title && TextOf(GetDlgItem(page, IDC_WELCOME_TEXT)) == upper &&
+                   TextOf(GetDlgItem(page, IDC_WELCOME_TEXT2)) == lower;
+        });
+}
+
+Step Shows(int id, bool visible) {
+    return Expect(std::to_string(id) + (visible ? " shown" : " hidden"), [=](HWND page) {
+        return ((GetWindowLongA(GetDlgItem(page, id), GWL_STYLE) & WS_VISIBLE) != 0) == visible;
+    });
+}
+
+Step ListKey(UINT key) {
+    return Key(key, IDC_SECTIONS_LIST);
+}
+
+void SparseFile(const std::string& path, LONGLONG size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+}
+
+const PageCase kCases[] = {
+    {"MissingScriptEndsWithOne",
+     "",
+     {ExpectBox("Fatal error", "Could not open 'SetupScript.INI' in setup directory. Setup "
+                               "cannot be continued."),
+      ExpectExit(1)}},
+    {"SyntaxErrorEndsWithTwoAfterTheStatementsBeforeIt",
+     Script({R"(ShowMessage("before", "First", "", "NOW");)", "SetAppName();", kAfter}),
+     {ExpectBox("First", "before"), ExpectBox("Fatal error", kSyntax), ExpectExit(2)}},
+    {"UnknownStatementsAreSkipped",
+     Script({R"(Foo("x");)", R"(SetAppname("x", "y");)", "showwelcome();", "Hello", kAfter}),
+     {ExpectBox("Next statement", "after"), ExpectExit(0)}},
+    {"SetupPathIsTheCurrentDirectory",
+     Script({R"(ShowMessage("[SP]|[SETUPFILE]", "Where", "", "NOW");)"}),
+     {ExpectBoxThat("Where",
+                    [](const std::string& text) {
+                        return text == SetupDir() + "|" + SetupDir() + "\\SetupScript.ini";
+                    }),
+      ExpectExit(0)}},
+    {"NowIsCaseSensitive",
+     Script({R"(ShowMessage("stored", "Lower case", "", "now");)",
+             R"(ShowMessage("shown", "Upper case", "", "NOW");)"}),
+     {ExpectBox("Upper case", "shown"), ExpectExit(0)}},
+    {"WelcomeTextsAreExpandedWhenTheCommandRuns",
+     Script({R"(SetAppName("Demo");)",
+             R"(SetWelcomeString("Installs [APPNAME].", "[APPNAME] Setup");)",
+             R"(SetWelcomeString2("By [DEVELOPERNAME].");)", R"(SetDeveloperName("Someone");)",
+             "ShowWelcome();", R"(SetWelcomeString("Two", "Second");)", "ShowWelcome();"}),
+     {Page(IDC_NEXT), Texts("Demo Setup", "Installs Demo.", "By ."), Shows(IDC_LAST, false),
+      Click(IDC_NEXT), Page(IDC_NEXT), Texts("Second", "Two", "By ."), Click(IDC_NEXT),
+      ExpectExit(0)}},
+    {"EscCloseBoxAndCloseMessagesLeaveThePageOpen",
+     Script({"ShowWelcome();", kAfter}),
+     {Page(IDC_NEXT), Key(VK_ESCAPE), Post("close box", WM_SYSCOMMAND, SC_CLOSE),
+      Post("close", WM_CLOSE, 0), Post("IDCANCEL", WM_COMMAND, IDCANCEL), Click(IDC_NEXT),
+      ExpectBox("Next statement", "after"), ExpectExit(0)}},
+    {"CancelAsksNoKeepsThePageYesStopsTheRun",
+     Script({"ShowWelcome();", kAfter}),
+     {Page(IDC_NEXT), Click(IDC_CANCEL_PAGE), ExpectBox(kQuit, kQuitText, IDNO),
+      Click(IDC_CANCEL_PAGE), ExpectBox(kQuit, kQuitText, IDYES), ExpectExit(0)}},
+    {"TheLastNextRuleOfThePageWins",
+     Script({kAgree, R"(SetVariable("MODE", "full");)",
+             R"(SetNextDynamicState("DIALOG_WELCOME", "VARIABLE", "MODE", "full", "");)",
+             R"(SetNextDynamicState("DIALOG_WELCOME", "CONTROL", "agree", "VALUE", "1");)",
+             R"(SetNextDynamicState("DIALOG_DEST", "VARIABLE", "NEVERSET", "x", "");)",
+             "ShowWelcome();"}),
+     {Page(IDC_NEXT), NextOn(false), ClickText("I agree"), NextOn(true), ClickText("I agree"),
+      NextOn(false), ClickText("I agree"), NextOn(true), Click(IDC_NEXT), ExpectExit(0)}},
+    {"ButtonsShowTheirBoxesAndEditsNone",
+     Script(
+         {R"(SetVariable("WHO", "first");)",
+          R"(AddWindow("DIALOG_WELCOME", "info", "BUTTON", "Info", "0", "20", "250", "120", "275");)",
+          R"(ShowMessage("Hello [WHO]", "Info box", "info", "COMMAND");)",
+          R"(SetVariable("WHO", "second");)",
+          R"(AddWindow("DIALOG_WELCOME", "name", "EDIT", "start", "0", "20", "280", "200", "300");)",
+          R"(ShowMessage("Edited", "Edit box", "name", "COMMAND");)", "ShowWelcome();", kAfter}),
+     {Page(IDC_NEXT), ClickText("Info"), ExpectBox("Info box", "Hello first"),
+      Do("focus and change the edit",
+         [](HWND page) {
+             HWND edit = ChildWithText(page, "start");
+             PostMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+             SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("typed"),
+                                 SMTO_ABORTIFHUNG, 5000, nullptr);
+             PostMessageA(page, WM_NEXTDLGCTL, 0, FALSE);
+         }),
+      Click(IDC_NEXT), ExpectBox("Next statement", "after"), ExpectExit(0)}},
+    {"DestinationOfFewerThanThreeCharactersDisablesNext",
+     Script({R"(SetAppName("Demo");)", R"(SetVariable("MODE", "on");)",
+             R"(SetNextDynamicState("DIALOG_DEST", "VARIABLE", "MODE", "on", "");)", "ShowDest();",
+             R"(ShowMessage("[DP]", "DP is", "", "NOW");)"}),
+     {Page(IDC_DEST_PATH), NextOn(true), Type(IDC_DEST_PATH, "C:"), NextOn(false),
+      Type(IDC_DEST_PATH, "C:\\"), NextOn(true), Click(IDC_NEXT), ExpectBox("DP is", "C:\\"),
+      ExpectExit(0)}},
+    {"MissingDestinationNoKeepsThePageYesTakesIt",
+     Script(
+         {R"(SetAppName("Demo");)", "ShowDest();", R"(ShowMessage("[DP]", "DP is", "", "NOW");)"}),
+     {Page(IDC_DEST_PATH), Click(IDC_DEST_ASK_CREATE), Type(IDC_DEST_PATH, "C:\\vle2e\\no\\such"),
+      NextOn(true), Click(IDC_NEXT),
+      ExpectBox("Directory does not exist", "Directory does not exist, should it be created?",
+                IDNO),
+      Click(IDC_NEXT),
+      ExpectBox("Directory does not exist", "Directory does not exist, should it be created?",
+                IDYES),
+      ExpectBox("DP is", "C:\\vle2e\\no\\such"), ExpectExit(0)}},
+    // Clicks and Space on the mandatory row change nothing; the same input on the optional
+    // row, which comes after them, shows that they were delivered.
+    {"MandatoryRowsAreNeverClearedAndRowsAreChosenTogether",
+     Script({R"(CreateSection("Main", "1", "0", "Main files");)",
+             R"(CreateSection("Docs", "0", "0", "Documentation");)",
+             AddFile("c.txt", "c.txt", R"("Docs", "0", "1", "0", "0", "0", "0", "")"),
+             AddFile("a.bin", "a.bin"), AddFile("b.bin", "b.bin"), "ShowSections();"}),
+     {Page(IDC_SECTIONS_LIST), Rows("10"), Size(0, "350"), Size(1, "7"), ClickListRow(0),
+      ClickListRow(0), ListKey(VK_SPACE), ClickListRow(1), Rows("11"), ListKey(VK_SPACE),
+      Rows("10"), ListKey(VK_UP), ListKey(VK_SPACE), ListKey(VK_DOWN), ListKey(VK_SPACE),
+      Rows("11"), Click(IDC_NEXT), ExpectExit(0)},
+     [](const std::string& dir) {
+         WriteBytes(dir + "\\a.bin", std::string(100, 'a'));
+         WriteBytes(dir + "\\b.bin", std::string(250, 'b'));
+         WriteBytes(dir + "\\c.txt", "docs!\r\n");
+     }},
+    {"SectionSizesAreSummedBeyondFourGibibytes",
+     Script({AddFile("big1.bin", "big1.bin"), AddFile("big2.bin", "big2.bin"),
+             R"(CreateSection("Main", "0", "0", "Large");)", "ShowSections();"}),
+     {Page(IDC_SECTIONS_LIST), Size(0, "6442450944"), Click(IDC_NEXT), ExpectExit(0)},
+     [](const std::string& dir) {
+         SparseFile(dir + "\\big1.bin", 3LL << 30);
+         SparseFile(dir + "\\big2.bin", 3LL << 30);
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Steps, PageTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace e2e
