@@ -233,6 +233,19 @@ int CommandArgumentCount(const std::string& name) {
     return command != nullptr ? command->argumentCount : -1;
 }
 
+int CommandTableSize() {
+    return static_cast<int>(sizeof kCommands / sizeof kCommands[0]);
+}
+
+const char* CommandNameAt(int index) {
+    return index >= 0 && index < CommandTableSize() ? kCommands[index].name : "";
+}
+
+unsigned CommandExpandedArguments(const std::string& name) {
+    const Command* command = FindCommand(name);
+    return command != nullptr ? command->expandedMask : 0;
+}
+
 void RequestQuit() {
     quitRequested = true;
 }

@@ -49,3 +49,12 @@ extern const char* const kFatalErrorCaption;
 
 // The argument count of a known command, or -1 when the name is no command.
 int CommandArgumentCount(const std::string& name);
+
+// The command names in the order of the table, for tools that suggest a
+// command for a misspelled name.
+int CommandTableSize();
+const char* CommandNameAt(int index);
+
+// Bit n set: the interpreter expands the references in argument n + 1 of the
+// command; 0 for a name that is no command.
+unsigned CommandExpandedArguments(const std::string& name);
