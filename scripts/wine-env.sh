@@ -8,8 +8,15 @@ _vl_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # "Exec format error"). There the Windows tests and the demo use a 64-bit build
 # of the same sources under Wine's 64-bit loader. VL_WINE_BITS says which;
 # VL_CROSS_TOOLCHAIN is the matching cross toolchain, VL_WINE the loader.
+# An emulator registered for 32-bit programs (qemu-user) does not count: Wine
+# crawls and crashes under it.
 if [ -z "${VL_WINE_BITS:-}" ]; then
-    if /usr/lib/wine/wine --version >/dev/null 2>&1; then VL_WINE_BITS=32; else VL_WINE_BITS=64; fi
+    if /usr/lib/wine/wine --version >/dev/null 2>&1 &&
+        ! grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386; then
+        VL_WINE_BITS=32
+    else
+        VL_WINE_BITS=64
+    fi
 fi
 export VL_WINE_BITS
 if [ "$VL_WINE_BITS" = 64 ]; then
@@ -59,7 +66,9 @@ fi
 # The prefix: created once, tuned for tests (no window manager waits, no crash dialog).
 exec 8>"$_vl_state/prefix.lock"
 flock 8
-if [ ! -f "$WINEPREFIX/.vl-ready" ]; then
+if [ ! -f "$WINEPREFIX/.vl-ready-$VL_WINE_BITS" ]; then
+    # A prefix made by the other loader cannot be used by this one.
+    rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     "$VL_WINE" wineboot -i >/dev/null 2>&1
     "$VL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
@@ -69,7 +78,7 @@ if [ ! -f "$WINEPREFIX/.vl-ready" ]; then
         cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     fi
     "$(_vl_wineserver)" -w
-    touch "$WINEPREFIX/.vl-ready"
+    touch "$WINEPREFIX/.vl-ready-$VL_WINE_BITS"
 fi
 flock -u 8
 exec 8>&-
