@@ -35,10 +35,7 @@ class Wizard {
     bool Running() const;
     std::optional<int> WaitForExit(DWORD ms = kWaitMs);
     std::vector<HWND> Windows() const; // visible top-level windows, in z-order
-    HWND WaitForPage(int controlId, DWORD ms = kWaitMs);
-    // The first message box that is open; none when `ms` passes or the wizard ends.
-    Box WaitForBox(DWORD ms = kWaitMs);
-    HWND Background() const;
+    void Hold(bool held);              // suspends or resumes the wizard's one thread
 
   private:
     PROCESS_INFORMATION process_ = {};
@@ -79,7 +76,9 @@ Step Size(int row, std::string text);
 Step ClickListRow(int row);
 Step Do(std::string what, std::function<void(HWND page)> action);
 Step Post(std::string what, UINT message, WPARAM wParam); // to the current page
-Step ExpectExit(int code);                                // after no further message box
+// Input that arrives all at once, before the wizard runs again (type-ahead).
+Step Burst(std::string what, std::function<void(HWND page)> input);
+Step ExpectExit(int code); // after no further message box
 
 // Plays the steps; "" when all went as expected, else the step and what happened.
 std::string Play(Wizard& wizard, const std::vector<Step>& steps);

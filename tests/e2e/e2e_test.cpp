@@ -35,10 +35,9 @@ void E2eTest::SetUp() {
 }
 
 void E2eTest::TearDown() {
-    if (wizard && wizard->Running()) {
+    if (wizard && wizard->Running() && !HasFailure())
         ADD_FAILURE() << "the wizard still ran at the end of the test";
-        wizard.reset();
-    }
+    wizard.reset();
     RemoveUninstallEntry(app);
     RemoveTree(StartMenuPrograms() + "\\" + app);
 }

@@ -94,12 +94,11 @@ INSTANTIATE_TEST_SUITE_P(Scripts, HostileTest, ::testing::ValuesIn(kCases),
 // of expansion far beyond what the platform takes. The file is refused with a message that
 // a person can read: the path cut in the middle, its beginning and end kept.
 TEST_F(E2eTest, FileIntoASelfReferringTypedDirectoryIsRefusedReadably) {
-    const std::string typed = "C:\\vle2e\\typed\\t[DP]";
+    const std::string typed = SetupDir() + "\\t[DP]";
     Put("f.txt", "file");
-    RemoveTree("C:\\vle2e\\typed");
     const auto readable = [&](const std::string& text) {
         const std::string tail = "\\f.txt is too long, setup cannot install the file.";
-        return text.size() < 2000 && text.rfind("The path " + typed.substr(0, 16), 0) == 0 &&
+        return text.size() < 2000 && text.rfind("The path " + SetupDir(), 0) == 0 &&
                text.size() > tail.size() && text.substr(text.size() - tail.size()) == tail;
     };
     EXPECT_EQ(
@@ -111,7 +110,6 @@ TEST_F(E2eTest, FileIntoASelfReferringTypedDirectoryIsRefusedReadably) {
         "");
     EXPECT_EQ(LogAfterFiles(ReadBytes(typed + "\\Uninstall.log")),
               "[REGISTRY]\r\n" + UninstallKey(app) + "\r\n");
-    RemoveTree("C:\\vle2e\\typed");
 }
 
 } // namespace

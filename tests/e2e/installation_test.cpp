@@ -150,6 +150,10 @@ struct DiskCase {
     bool completed;
 };
 
+void PrintTo(const DiskCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class DiskPromptTest : public InstallationTest, public ::testing::WithParamInterface<DiskCase> {};
 
 TEST_P(DiskPromptTest, Answer) {
@@ -158,6 +162,10 @@ TEST_P(DiskPromptTest, Answer) {
     Put("three.txt", "three");
     std::vector<Step> steps;
     for (const auto& answer : c.answers) {
+        if (answer.second)
+            steps.push_back(Expect("the prompt is open", [](HWND) {
+                return FindWindowA("#32770", "two.txt") != nullptr;
+            }));
         if (answer.second)
             steps.push_back(Do("disk 2 arrives",
                                [](HWND) { WriteBytes(SetupDir() + "\\disk2\\two.txt", "two"); }));

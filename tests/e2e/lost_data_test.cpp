@@ -116,15 +116,16 @@ TEST_F(LostDataTest, TypedAheadShortDestinationIsRefused) {
     EXPECT_EQ(Run(Script({R"(SetAppName("Demo");)", "ShowDest();",
                           R"(ShowMessage("[DP]", "DP is", "", "NOW");)"}),
                   {Page(IDC_DEST_PATH), NextOn(true),
-                   Do("select all, type two characters and Enter at once",
-                      [](HWND page) {
-                          HWND field = GetDlgItem(page, IDC_DEST_PATH);
-                          PostMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
-                          PostMessageA(field, EM_SETSEL, 0, -1);
-                          PostMessageA(field, WM_CHAR, 'a', 1);
-                          PostMessageA(field, WM_CHAR, 'b', 1);
-                          PressKey(page, VK_RETURN, IDC_DEST_PATH);
-                      }),
+                   Burst("select all, type two characters and Enter",
+                         [](HWND page) {
+                             HWND field = GetDlgItem(page, IDC_DEST_PATH);
+                             PostMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field),
+                                          TRUE);
+                             PostMessageA(field, EM_SETSEL, 0, -1);
+                             PostMessageA(field, WM_CHAR, 'a', 1);
+                             PostMessageA(field, WM_CHAR, 'b', 1);
+                             PressKey(page, VK_RETURN, IDC_DEST_PATH);
+                         }),
                    NextOn(false), Type(IDC_DEST_PATH, "C:\\ok"), NextOn(true), Click(IDC_NEXT),
                    ExpectBox("DP is", "C:\\ok"), ExpectExit(0)}),
               "");

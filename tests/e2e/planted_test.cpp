@@ -51,7 +51,7 @@ class PlantedTest : public E2eTest {
     void SetUp() override {
         E2eTest::SetUp();
         before = RunFolders();
-        Put("link target.txt", "what the planted link points to");
+        Put("linktarget.txt", "what the planted link points to");
     }
     void TearDown() override {
         E2eTest::TearDown();
@@ -74,15 +74,15 @@ class PlantedTest : public E2eTest {
         links.push_back(WindowsTemp() + "\\" + name);
         RemoveLink(links.back());
         DeleteFileA(links.back().c_str());
-        if (!MakeLink(links.back(), At("link target.txt")))
+        if (!MakeLink(links.back(), At("linktarget.txt")))
             GTEST_SKIP() << "no symbolic link can be made here";
     }
     void ExpectPlantsUntouched() {
-        EXPECT_EQ(ReadBytes(At("link target.txt")), "what the planted link points to");
+        EXPECT_EQ(ReadBytes(At("linktarget.txt")), "what the planted link points to");
         for (const std::string& path : planted)
             EXPECT_EQ(ReadBytes(path), "planted by another user") << path;
         for (const std::string& path : links)
-            EXPECT_TRUE(PointsTo(path, At("link target.txt"))) << path;
+            EXPECT_TRUE(PointsTo(path, At("linktarget.txt"))) << path;
     }
 
     std::set<std::string> before;
@@ -139,8 +139,9 @@ TEST_F(PlantedTest, PlantedSystemLibrariesAreNotCalled) {
     EXPECT_EQ(Lines(At("setupapi.dll.called")), std::set<std::string>{});
 }
 
-// Each split file is joined in a fresh staging file, also when it is installed a second
-// time, away from what is planted at its old name.
+// Each split file is joined in a fresh staging file, also after the sections page joined it
+// for its size and when it is installed a second time, away from what is planted at its old
+// name.
 TEST_F(PlantedTest, SplitFilesAreJoinedAwayFromPlantsAndTheRunFolderGoes) {
     PlantFile("joined.txt.ToInstall.TMP");
     PlantLink("linked.txt.ToInstall.TMP");
@@ -156,8 +157,9 @@ TEST_F(PlantedTest, SplitFilesAreJoinedAwayFromPlantsAndTheRunFolderGoes) {
     std::string script = Header();
     for (const std::string& line : lines)
         script += line + "\r\n";
-    EXPECT_EQ(Run(script + "ShowCopy();\r\n",
-                  {Answer("Overwrite file", IDC_OVERWRITE_YES), ExpectExit(0)}),
+    EXPECT_EQ(Run(script + "ShowSections();\r\nShowCopy();\r\n",
+                  {Page(IDC_SECTIONS_LIST), Size(0, "84"), Click(IDC_NEXT),
+                   Answer("Overwrite file", IDC_OVERWRITE_YES), ExpectExit(0)}),
               "");
     EXPECT_EQ(ReadBytes(Target("joined.txt")), "joined part 1;joined part 2;");
     EXPECT_EQ(ReadBytes(Target("linked.txt")), "linked part 1;linked part 2;");

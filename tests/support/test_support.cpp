@@ -12,12 +12,9 @@ constexpr char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session 
 constexpr char kPendingValue[] = "PendingFileRenameOperations";
 
 bool Until(bool (*condition)(const std::string&), const std::string& path, bool wanted) {
-    for (int i = 0; i < 1000; ++i) {
-        if (condition(path) == wanted)
-            return true;
+    for (int i = 0; i < 1000 && condition(path) != wanted; ++i)
         Sleep(10);
-    }
-    return false;
+    return condition(path) == wanted;
 }
 
 std::string UnixPathOf(const std::string& path) {
@@ -147,11 +144,6 @@ std::string WindowsTemp() {
     char path[MAX_PATH] = {};
     GetWindowsDirectoryA(path, MAX_PATH);
     return std::string(path) + "\\TEMP";
-}
-
-std::string ProgramFilesDirectory() {
-    return RegistryText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                        "ProgramFilesDir");
 }
 
 std::string StartMenuPrograms() {

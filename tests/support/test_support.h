@@ -9,8 +9,7 @@
 //   Exists(p) / EntryExists(p)  attributes readable / a directory entry (also a dead link)
 //   Entries(dir)           sorted names in a directory
 //   RemoveTree(dir)        a directory with all it holds (never holding a planted link)
-//   ShortPath(p), SystemDirectory(), WindowsTemp(), ProgramFilesDirectory(),
-//   StartMenuPrograms()    where the system puts things
+//   ShortPath(p), SystemDirectory(), WindowsTemp(), StartMenuPrograms()
 //   MakeLink(link, target), RemoveLink(link), PointsTo(link, target)   symbolic links
 //   RegistryText(root, key, value)    a REG_SZ, "<no key>" / "<no value>" otherwise
 //   UninstallKey(app)      "Software\...\Uninstall\" + app, under HKEY_LOCAL_MACHINE
@@ -39,7 +38,6 @@ void RemoveTree(const std::string& directory);
 std::string ShortPath(const std::string& path);
 std::string SystemDirectory();
 std::string WindowsTemp();
-std::string ProgramFilesDirectory();
 std::string StartMenuPrograms();
 
 // Under Wine a link is made and removed on the Linux side (Wine's own call makes none,
