@@ -20,6 +20,12 @@ std::string AddFile(const std::string& source, const std::string& destination,
     return "AddFile(\"[SP]\\" + source + "\", \"[DP]\\" + destination + "\", " + rest + ");";
 }
 
+std::string SetupExe() {
+    // Another build of the program can be tried with the same tests.
+    const char* chosen = getenv("VL_SETUP_EXE");
+    return WinePath(chosen != nullptr ? chosen : VL_SETUP_EXE);
+}
+
 const std::string& SetupDir() {
     return setupDir;
 }
@@ -46,7 +52,7 @@ std::string E2eTest::Run(const std::string& script, const std::vector<Step>& ste
                          const std::string& exe) {
     if (!script.empty() && !WriteBytes(At("SetupScript.ini"), script))
         return "cannot write the script";
-    wizard = std::make_unique<Wizard>(exe.empty() ? WinePath(VL_SETUP_EXE) : exe, SetupDir());
+    wizard = std::make_unique<Wizard>(exe.empty() ? SetupExe() : exe, SetupDir());
     if (!wizard->Running() && !wizard->WaitForExit(0))
         return "cannot start the wizard";
     return Play(*wizard, steps);

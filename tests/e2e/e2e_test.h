@@ -22,6 +22,8 @@ std::string Script(std::initializer_list<std::string> lines);
 // A file record: from the setup directory to DP, in section Main unless `rest` says more.
 std::string AddFile(const std::string& source, const std::string& destination,
                     const std::string& rest = R"("Main", "0", "1", "0", "0", "0", "0", "")");
+// The program under test: VL_SETUP_EXE from the environment, else the one built here.
+std::string SetupExe();
 // The setup directory of the running test, no trailing backslash.
 const std::string& SetupDir();
 

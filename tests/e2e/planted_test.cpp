@@ -102,7 +102,7 @@ TEST_F(PlantedTest, PlantedSystemLibrariesAreNotCalled) {
             << library;
     }
     ASSERT_TRUE(CopyFileA(WinePath(VL_PLANT_PROBE).c_str(), At("plant_probe.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(WinePath(VL_SETUP_EXE).c_str(), At("VLSetup.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(SetupExe().c_str(), At("VLSetup.exe").c_str(), FALSE));
     NativeFirst probeOrder("plant_probe.exe");
     NativeFirst setupOrder("VLSetup.exe");
     {
