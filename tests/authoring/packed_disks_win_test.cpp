@@ -29,10 +29,12 @@ std::string FreshFolder(const std::string& name) {
 std::string ExpandedByService(const std::string& packed) {
     const std::string folder = FreshFolder("service") + "\\";
     EXPECT_TRUE(WriteBytes(folder + "p.tx_", packed));
+    // The platform declares the names writable.
+    std::string source = "p.tx_", target = "p.txt", directory = folder;
     char temp[MAX_PATH] = "";
     UINT tempSize = MAX_PATH;
-    const DWORD result = VerInstallFileA(VIFF_FORCEINSTALL, "p.tx_", "p.txt", folder.c_str(),
-                                         folder.c_str(), folder.c_str(), temp, &tempSize);
+    const DWORD result = VerInstallFileA(VIFF_FORCEINSTALL, &source[0], &target[0], &directory[0],
+                                         &directory[0], &directory[0], temp, &tempSize);
     EXPECT_EQ(result, 0u);
     return ReadBytes(folder + "p.txt");
 }
