@@ -1,12 +1,13 @@
 // Arbitrary bytes as SetupScript.ini: read them as the program does, walk the
 // statements and run them through the interpreter with a host that shows
-// nothing and leaves every page with Next.
+// nothing and leaves every page with Next, and through vlcheck's checker.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "authoring/script_check.h"
 #include "engine/interpreter.h"
 #include "engine/model.h"
 #include "engine/name_chars.h"
@@ -64,6 +65,48 @@ Walked Walk(const ScriptReader& reader) {
     return walked;
 }
 
+// Every statement's position names the first byte of its name, every
+// argument's position its opening quote.
+void CheckPositions(const ScriptReader& reader, const std::string& text) {
+    std::vector<std::size_t> lineStarts = {0};
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            lineStarts.push_back(i + 1);
+        }
+    }
+    const auto at = [&](ScriptPosition position) {
+        Check(position.line >= 1 && position.line <= lineStarts.size() && position.column >= 1,
+              "a position lies in the text");
+        const std::size_t offset = lineStarts[position.line - 1] + position.column - 1;
+        Check(offset < text.size(), "a position lies in the text");
+        return text[offset];
+    };
+    for (int i = 0; i < reader.StatementCount(); ++i) {
+        Check(at(reader.StatementPosition(i)) == reader.StatementName(i)[0],
+              "a statement's position is its name's first byte");
+        for (int a = 0; a < reader.ArgumentCount(i); ++a) {
+            Check(at(reader.ArgumentPosition(i, a)) == '"', "an argument's position is its quote");
+        }
+    }
+}
+
+void CheckChecker(const ScriptReader& reader) {
+    CheckOptions options;
+    options.setupDirectory = "setup";
+    options.sourceExists = [](const std::string& path) { return path.size() % 2 == 0; };
+    options.maxKept = 50;
+    const CheckReport report = CheckScript(reader, options);
+    Check(report.diagnostics.size() <= options.maxKept &&
+              report.diagnostics.size() <= report.errors + report.warnings,
+          "the checker keeps at most its limit of what it counts");
+    for (std::size_t i = 0; i < report.diagnostics.size(); ++i) {
+        const ScriptPosition p = report.diagnostics[i].position;
+        Check(p.line >= 1 && p.column >= 1, "every diagnostic has a position");
+        Check(i == 0 || report.diagnostics[i - 1].position.line <= p.line,
+              "diagnostics come in line order");
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -86,6 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     scriptReader.ScanText(text);
     const Walked scanned = Walk(scriptReader);
+    CheckPositions(scriptReader, text);
+    CheckChecker(scriptReader);
 
     // Reading the file gives the same statements as scanning its normalised text.
     ScriptReader fromFile;
