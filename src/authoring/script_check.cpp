@@ -222,6 +222,11 @@ class Checker {
     void CheckAddFile(int index);
     void CheckSplitPart(int index);
     void CheckSource(int index);
+    void ReportUnfinishedSplit() {
+        Report(reader_.StatementPosition(splitStart_), Severity::Error,
+               "split file " + Quoted(splitName_) +
+                   " never reaches a part with lastPart set, so it is never installed");
+    }
     void Finish();
 
     const ScriptReader& reader_;
@@ -430,17 +435,17 @@ void Checker::CheckAddFile(int index) {
         Report(reader_.StatementPosition(index), Severity::Error,
                "no ShowCopy follows this AddFile, so its file is never installed");
     }
-    std::string_view destination = Arg(index, 1);
+    const std::string_view destination = Arg(index, 1);
     ForEachReference(destination, [&](std::string_view name) {
         if (seenDestinationReferences_.emplace(name).second) {
             destinationReferences_.emplace_back(index, std::string(name));
         }
     });
-    if (destination.substr(0, 4) == "[DP]") {
-        destination.remove_prefix(destination.find_first_not_of('\\', 4) == std::string_view::npos
-                                      ? destination.size()
-                                      : destination.find_first_not_of('\\', 4));
-        uninstallerAdded_ = uninstallerAdded_ || EqualIgnoringCase(destination, "VLUninstall.exe");
+    // The uninstall entry names VLUninstall.exe in the installation folder.
+    const std::size_t name = destination.find_first_not_of('\\', 4);
+    if (destination.substr(0, 4) == "[DP]" && name != std::string_view::npos &&
+        EqualIgnoringCase(destination.substr(name), "VLUninstall.exe")) {
+        uninstallerAdded_ = true;
     }
     CheckSplitPart(index);
     CheckSource(index);
@@ -456,9 +461,7 @@ void Checker::CheckSplitPart(int index) {
     const std::string name(FileNameOf(Arg(index, 1)));
     const bool starts = !splitOpen_ || name != splitName_;
     if (starts && splitOpen_) {
-        Report(reader_.StatementPosition(splitStart_), Severity::Error,
-               "split file " + Quoted(splitName_) +
-                   " never reaches a part with lastPart set, so it is never installed");
+        ReportUnfinishedSplit();
     }
     if (starts && last) {
         Report(reader_.StatementPosition(index), Severity::Error,
@@ -499,9 +502,7 @@ void Checker::CheckSource(int index) {
 
 void Checker::Finish() {
     if (splitOpen_) {
-        Report(reader_.StatementPosition(splitStart_), Severity::Error,
-               "split file " + Quoted(splitName_) +
-                   " never reaches a part with lastPart set, so it is never installed");
+        ReportUnfinishedSplit();
     }
     for (const auto& [index, name] : destinationReferences_) {
         const auto copy = std::upper_bound(showCopies_.begin(), showCopies_.end(), index);

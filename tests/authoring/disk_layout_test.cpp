@@ -9,16 +9,14 @@
 #include <map>
 #include <random>
 #include <sstream>
-#include <string>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
-    bytes << in.rdbuf();
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
     return bytes.str();
 }
 
@@ -27,10 +25,19 @@ void WriteBytes(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-fs::path FreshDirectory(const std::string& name) {
+std::string Fresh(const std::string& name) {
     const fs::path directory = fs::path(::testing::TempDir()) / ("vl_pack_" + name);
     fs::remove_all(directory);
-    return directory;
+    return directory.string();
+}
+
+int Pack(const PackOptions& options, std::string* lines = nullptr) {
+    std::string printed, warnings, error;
+    const int result = PackDisks(options, printed, warnings, error);
+    if (lines != nullptr) {
+        *lines = printed;
+    }
+    return result;
 }
 
 } // namespace
@@ -40,8 +47,7 @@ TEST(DiskSize, ReadsFloppyAndBinarySizes) {
         {"1.44M", 1474560}, {"650M", 650ull << 20}, {"720K", 737280}, {"4096", 4096}, {"0", 0}};
     for (const auto& [text, bytes] : valid) {
         uint64_t parsed = 1;
-        EXPECT_TRUE(ParseDiskSize(text, parsed)) << text;
-        EXPECT_EQ(parsed, bytes) << text;
+        EXPECT_TRUE(ParseDiskSize(text, parsed) && parsed == bytes) << text;
     }
     for (const char* text : {"", "M", "1.", "1.5", "-1", "12X", "99999999999999999999G"}) {
         uint64_t parsed = 0;
@@ -49,10 +55,9 @@ TEST(DiskSize, ReadsFloppyAndBinarySizes) {
     }
 }
 
-// Packs a tree at several disk sizes and installs it as the wizard would from
-// the printed lines: parts joined in order until the last part.
+// Installs the printed lines as the wizard does: parts joined in order until
+// the last part.
 TEST(DiskPack, EveryFileComesBackWholeAndNoDiskOverflows) {
-    const fs::path tree = FreshDirectory("tree");
     std::mt19937 random(7);
     std::string big(10000, '\0');
     for (char& c : big) {
@@ -60,32 +65,31 @@ TEST(DiskPack, EveryFileComesBackWholeAndNoDiskOverflows) {
     }
     const std::map<std::string, std::string> files = {
         {"big.bin", big}, {"empty.dat", ""}, {"a.txt", "a"}, {"sub/b.txt", std::string(900, 'b')}};
+    PackOptions options;
+    options.sourceDirectory = Fresh("tree");
     for (const auto& [name, bytes] : files) {
-        WriteBytes(tree / name, bytes);
+        WriteBytes(fs::path(options.sourceDirectory) / name, bytes);
     }
     for (const uint64_t diskSize : {0, 1000, 4096, 100000}) {
-        PackOptions options;
-        options.sourceDirectory = tree.string();
-        options.outputDirectory = FreshDirectory("out").string();
+        options.outputDirectory = Fresh("out");
         options.diskSize = diskSize;
-        std::string lines, warnings, error;
-        ASSERT_EQ(PackDisks(options, lines, warnings, error), 0) << error;
-
+        std::string lines;
+        ASSERT_EQ(Pack(options, &lines), 0);
         ScriptReader reader;
         reader.ScanText(lines);
         std::map<std::string, std::string> installed;
-        std::map<int, uint64_t> used;
+        std::map<std::string, uint64_t> used;
         std::string joined;
         for (int i = 0; i < reader.StatementCount(); ++i) {
-            std::string source(reader.Argument(i, 0).substr(5)); // after "[SP]\"
+            std::string source(reader.Argument(i, 0).substr(5)),
+                target(reader.Argument(i, 1).substr(5));
             std::replace(source.begin(), source.end(), '\\', '/');
+            std::replace(target.begin(), target.end(), '\\', '/');
             const std::string part = ReadBytes(fs::path(options.outputDirectory) / source);
-            used[std::stoi(std::string(reader.Argument(i, 4)))] += part.size();
+            used[std::string(reader.Argument(i, 4))] += part.size();
             joined += part;
             if (reader.Argument(i, 5) == "0" || reader.Argument(i, 6) == "1") {
-                std::string destination(reader.Argument(i, 1).substr(5)); // after "[DP]\"
-                std::replace(destination.begin(), destination.end(), '\\', '/');
-                installed[destination] = joined;
+                installed[target] = joined;
                 joined.clear();
             }
         }
@@ -97,21 +101,18 @@ TEST(DiskPack, EveryFileComesBackWholeAndNoDiskOverflows) {
 }
 
 TEST(DiskPack, StarterScriptWithSetupFilesPassesTheChecker) {
-    const fs::path tree = FreshDirectory("app");
-    const fs::path setup = FreshDirectory("setup");
-    WriteBytes(tree / "app.txt", std::string(3000, 'x'));
-    WriteBytes(setup / "VLSetup.exe", std::string(500, 'S'));
-    WriteBytes(setup / "VLUninstall.exe", std::string(200, 'U'));
     PackOptions options;
-    options.sourceDirectory = tree.string();
-    options.outputDirectory = FreshDirectory("disks").string();
-    options.setupDirectory = setup.string();
+    options.sourceDirectory = Fresh("app");
+    options.setupDirectory = Fresh("setup");
+    options.outputDirectory = Fresh("disks");
+    WriteBytes(fs::path(options.sourceDirectory) / "app.txt", std::string(3000, 'x'));
+    WriteBytes(fs::path(options.setupDirectory) / "VLSetup.exe", std::string(500, 'S'));
+    WriteBytes(fs::path(options.setupDirectory) / "VLUninstall.exe", std::string(200, 'U'));
     options.compress = true;
     options.diskSize = 1024;
-    std::string lines, warnings, error;
-    EXPECT_EQ(PackDisks(options, lines, warnings, error), 1) << "setup files alone fill disk 1";
+    EXPECT_EQ(Pack(options), 1) << "setup files and script do not fit disk 1";
     options.diskSize = 4096;
-    ASSERT_EQ(PackDisks(options, lines, warnings, error), 0) << error;
+    ASSERT_EQ(Pack(options), 0);
 
     ScriptReader reader;
     ASSERT_EQ(reader.ReadScript(options.outputDirectory + "/SetupScript.ini"), 0);
@@ -124,18 +125,17 @@ TEST(DiskPack, StarterScriptWithSetupFilesPassesTheChecker) {
 }
 
 TEST(DiskPack, RefusesOverlappingFoldersAndAnEarlierRunWithoutForce) {
-    const fs::path tree = FreshDirectory("refuse");
-    WriteBytes(tree / "a.txt", "a");
     PackOptions options;
-    options.sourceDirectory = tree.string();
-    std::string lines, warnings, error;
-    for (const fs::path& out : {tree / "out", tree.parent_path()}) {
+    options.sourceDirectory = Fresh("refuse");
+    WriteBytes(fs::path(options.sourceDirectory) / "a.txt", "a");
+    for (const fs::path& out : {fs::path(options.sourceDirectory) / "out",
+                                fs::path(options.sourceDirectory).parent_path()}) {
         options.outputDirectory = out.string();
-        EXPECT_EQ(PackDisks(options, lines, warnings, error), 1) << out;
+        EXPECT_EQ(Pack(options), 1) << out;
     }
-    options.outputDirectory = FreshDirectory("refuse_out").string();
-    ASSERT_EQ(PackDisks(options, lines, warnings, error), 0) << error;
-    EXPECT_EQ(PackDisks(options, lines, warnings, error), 1);
+    options.outputDirectory = Fresh("refuse_out");
+    ASSERT_EQ(Pack(options), 0);
+    EXPECT_EQ(Pack(options), 1);
     options.force = true;
-    EXPECT_EQ(PackDisks(options, lines, warnings, error), 0) << error;
+    EXPECT_EQ(Pack(options), 0);
 }
