@@ -1,0 +1,208 @@
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/path_text.h"
+#include "engine/uninstall_log_read.h"
+#include "install/removal.h"
+#include "platform/system_libraries.h"
+#include "platform/system_text.h"
+#include "uninstall/own_removal.h"
+#include "uninstall/shared_question.h"
+
+namespace {
+
+// Exit codes, for scripts that run the uninstaller with /quiet.
+constexpr int kAllGone = 0;
+constexpr int kLeftBehind = 1; // also when the user said No
+constexpr int kRefused = 2;    // a log that cannot be used: nothing was changed
+
+// A log beyond this size was not written by a setup.
+constexpr DWORD kLargestLog = 16 * 1024 * 1024;
+
+// How many lines of a list a message shows before it counts the rest.
+constexpr std::size_t kListedLines = 15;
+
+struct Run {
+    bool quiet = false; // no questions; messages go to the standard output, if any
+    std::string caption = "Uninstall";
+};
+
+void Tell(const Run& run, const std::string& text, UINT icon) {
+    if (!run.quiet) {
+        MessageBoxA(nullptr, text.c_str(), run.caption.c_str(), MB_OK | MB_SETFOREGROUND | icon);
+        return;
+    }
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output == nullptr || output == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    const std::string line = text + "\r\n";
+    DWORD written = 0;
+    WriteFile(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+std::string Listed(const std::string& heading, const std::vector<std::string>& lines) {
+    if (lines.empty()) {
+        return std::string();
+    }
+    std::string text = "\n\n" + heading;
+    for (std::size_t i = 0; i < lines.size() && i < kListedLines; ++i) {
+        text += "\n    " + ShortenedForDisplay(lines[i], 50);
+    }
+    if (lines.size() > kListedLines) {
+        text += "\n    and " + std::to_string(lines.size() - kListedLines) + " more";
+    }
+    return text;
+}
+
+std::string OwnPath() {
+    std::string buffer(MAX_PATH, '\0');
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const DWORD length =
+            GetModuleFileNameA(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 4);
+    }
+    return std::string();
+}
+
+// The whole file, or the error that kept it from being read.
+DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return GetLastError();
+    }
+    DWORD error = ERROR_SUCCESS;
+    const DWORD size = GetFileSize(file, nullptr);
+    if (size == INVALID_FILE_SIZE || size > kLargestLog) {
+        error = ERROR_FILE_TOO_LARGE;
+    } else {
+        bytes.assign(size, '\0');
+        DWORD read = 0;
+        if (size > 0 && (!ReadFile(file, &bytes[0], size, &read, nullptr) || read != size)) {
+            error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_READ_FAULT;
+        }
+    }
+    CloseHandle(file);
+    return error;
+}
+
+bool HasSwitch(int argc, char** argv, const char* name) {
+    for (int i = 1; i < argc; ++i) {
+        if (_stricmp(argv[i], name) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string ClosingMessage(const std::string& name, const std::string& ownFile,
+                           const RemovalReport& report) {
+    std::string text;
+    if (report.notRemoved.empty()) {
+        text = name + " has been removed.";
+    } else {
+        text = name + " could not be removed completely." +
+               Listed("What is left:", report.notRemoved) + "\n\nRun " + FileNameOf(ownFile) +
+               " in " + DirectoryOf(ownFile) + " again to remove the rest.";
+    }
+    return text +
+           Listed("These files are in use and will be removed when Windows restarts:",
+                  report.atRestart) +
+           Listed("These folders were kept because they still hold other files:",
+                  report.keptDirectories);
+}
+
+int Uninstall(Run& run, const std::string& ownFile) {
+    const std::string directory = DirectoryOf(ownFile);
+    const std::string logPath = directory + "\\Uninstall.log";
+    std::string text;
+    const DWORD readError = ReadWholeFile(logPath, text);
+    if (readError == ERROR_FILE_NOT_FOUND || readError == ERROR_PATH_NOT_FOUND) {
+        Tell(run,
+             "There is nothing to do: no uninstall log lies in " + directory +
+                 ", so nothing installed there is left to remove.",
+             MB_ICONINFORMATION);
+        return kAllGone;
+    }
+    if (readError != ERROR_SUCCESS) {
+        Tell(run,
+             "The uninstall log " + logPath + " cannot be read: " + SystemErrorText(readError) +
+                 "Nothing has been removed.",
+             MB_ICONERROR);
+        return kRefused;
+    }
+    UninstallLog log;
+    std::vector<std::string> reasons;
+    if (!ReadUninstallLog(text, ProtectedDirectories(), log, reasons) ||
+        !CheckEntriesOnDisk(log.entries, reasons)) {
+        Tell(run,
+             "The uninstall log " + logPath + " cannot be used, so nothing has been removed." +
+                 Listed("It holds:", reasons),
+             MB_ICONERROR);
+        return kRefused;
+    }
+    std::string name = UninstallKeyName(log.uninstallKey);
+    if (name.empty()) {
+        name = FileNameOf(directory);
+    }
+    run.caption = name + " Uninstall";
+
+    const bool nothingToDo = !AnythingToRemove(log, ownFile);
+    if (!nothingToDo && !run.quiet &&
+        MessageBoxA(nullptr,
+                    ("Do you want to remove " + name + " and all of its components?").c_str(),
+                    run.caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES) {
+        return kLeftBehind;
+    }
+    RemovalOptions options;
+    options.uninstallKey = log.uninstallKey;
+    options.directories = InstalledDirectories(log.entries, directory);
+    options.logPath = logPath;
+    options.ownFile = ownFile;
+    if (!run.quiet) {
+        const std::string caption = run.caption;
+        options.askShared = [caption](const std::string& path) {
+            return AskAboutSharedFile(path, caption);
+        };
+    }
+    RemovalReport report;
+    // With nothing to do the log and the uninstaller are all that is left of
+    // the installation, and they go too.
+    RemoveEntries(log.entries, options, report);
+    if (nothingToDo && report.notRemoved.empty()) {
+        Tell(run, "There is nothing to do: nothing of " + name + " is left to remove.",
+             MB_ICONINFORMATION);
+    } else {
+        Tell(run, ClosingMessage(name, ownFile, report),
+             report.notRemoved.empty() ? MB_ICONINFORMATION : MB_ICONWARNING);
+    }
+    // What is left is listed in the log for another run of this program.
+    if (report.remaining.entries.empty() && report.remaining.uninstallKey.empty()) {
+        RemoveAfterEnd(ownFile, report.afterOwnFile);
+    }
+    return report.notRemoved.empty() ? kAllGone : kLeftBehind;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RestrictLibrarySearch();
+    if (RemoveForEndedUninstaller(__argc, __argv)) {
+        return 0;
+    }
+    Run run;
+    run.quiet = HasSwitch(__argc, __argv, "/quiet");
+    const std::string ownFile = OwnPath();
+    // Not the directory to remove: a process keeps its current directory.
+    SetCurrentDirectoryA(SystemDirectoryText().c_str());
+    return Uninstall(run, ownFile);
+}

@@ -1,0 +1,203 @@
+// VLUninstall.exe run with /quiet, as a script runs it, on an installation made
+// by hand: files with a log the way the setup writes it, a shortcut, the
+// Uninstall key, shared-file counts, and a file of the user's.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/path_text.h"
+#include "engine/uninstall_log_text.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace vltest;
+
+constexpr char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+// The count of programs using a shared file; -1 when it has none.
+long long SharedCount(const std::string& path) {
+    DWORD count = 0;
+    DWORD size = sizeof count;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, kSharedDlls, path.c_str(), RRF_RT_REG_DWORD, nullptr,
+                     &count, &size) != ERROR_SUCCESS)
+        return -1;
+    return count;
+}
+
+void SetSharedCount(const std::string& path, DWORD count) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSharedDlls, path.c_str(), REG_DWORD, &count, sizeof count);
+}
+
+// A file's entry as the setup logs it: by its short path.
+std::string NonSharedEntry(const std::string& path) {
+    const std::string shortPath = ShortPath(path);
+    return NonSharedLogEntry(DirectoryOf(shortPath), FileNameOf(shortPath));
+}
+
+struct Outcome {
+    DWORD exitCode = 999;
+    std::string output;
+};
+
+class Uninstaller : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        const std::string id = std::to_string(GetCurrentProcessId());
+        root_ = std::string(temp) + "vl-uninstall-" + id;
+        app_ = "VL Uninstall Test " + id;
+        dp_ = root_ + "\\My App";
+        group_ = StartMenuPrograms() + "\\" + app_;
+        kept_ = root_ + "\\shared\\kept.dll";
+        gone_ = root_ + "\\shared\\gone.dll";
+    }
+    void TearDown() override {
+        RemoveTree(root_);
+        RemoveTree(group_);
+        RemoveUninstallEntry(app_);
+        for (const std::string& path : {kept_, gone_})
+            RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSharedDlls, path.c_str());
+    }
+
+    // Installs by hand and returns the log's [FILES] entries, as the setup writes them.
+    std::string Install() {
+        const std::string files[] = {dp_ + "\\app.exe", dp_ + "\\sub\\data.txt",
+                                     group_ + "\\App.lnk", kept_, gone_};
+        for (const std::string& file : files)
+            EXPECT_TRUE(WriteBytes(file, "installed " + file));
+        EXPECT_TRUE(WriteBytes(dp_ + "\\user.txt", "the user's own"));
+        EXPECT_TRUE(CopyFileA(VL_UNINSTALL_EXE, uninstaller().c_str(), FALSE));
+        // As copied from a CD.
+        SetFileAttributesA(files[1].c_str(), FILE_ATTRIBUTE_READONLY);
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, UninstallKey(app_).c_str(), "DisplayName", REG_SZ,
+                        app_.c_str(), static_cast<DWORD>(app_.size() + 1));
+        SetSharedCount(kept_, 2);
+        SetSharedCount(gone_, 1);
+        std::string entries;
+        for (const std::string& file : {uninstaller(), files[0], files[1]})
+            entries += NonSharedEntry(file);
+        entries += ShortcutLogEntry(files[2]) + SharedLogEntry(DirectoryOf(kept_), "kept.dll") +
+                   RegistrationLogLine(false) + SharedLogEntry(DirectoryOf(gone_), "gone.dll");
+        return entries;
+    }
+
+    void WriteLog(const std::string& files, const std::string& registryPart) {
+        ASSERT_TRUE(
+            WriteBytes(dp_ + "\\Uninstall.log",
+                       ToCrLf(UninstallLogHeader(TodaysLocalDate()) + files + registryPart)));
+    }
+
+    std::string uninstaller() const { return dp_ + "\\VLUninstall.exe"; }
+
+    Outcome RunQuiet() {
+        const std::string outputPath = root_ + "\\output" + std::to_string(++runs_) + ".txt";
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(output, INVALID_HANDLE_VALUE) << GetLastError();
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+        std::string command = "\"" + uninstaller() + "\" /quiet";
+        PROCESS_INFORMATION process = {};
+        Outcome outcome;
+        if (CreateProcessA(uninstaller().c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                           nullptr, &startup, &process)) {
+            WaitForSingleObject(process.hProcess, 60000);
+            GetExitCodeProcess(process.hProcess, &outcome.exitCode);
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+        CloseHandle(output);
+        outcome.output = ReadBytes(outputPath);
+        return outcome;
+    }
+
+    std::string root_, app_, dp_, group_, kept_, gone_;
+    int runs_ = 0;
+};
+
+TEST_F(Uninstaller, QuietRunRemovesWhatTheLogNamesAndKeepsWhatOthersUse) {
+    WriteLog(Install(), RegistryLogPart(app_));
+    const Outcome first = RunQuiet();
+    EXPECT_EQ(first.exitCode, 0u) << first.output;
+    for (const std::string& path :
+         {dp_ + "\\app.exe", dp_ + "\\sub", group_, gone_, dp_ + "\\Uninstall.log"})
+        EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app_), "DisplayName"), "<no key>");
+    EXPECT_EQ(ReadBytes(dp_ + "\\user.txt"), "the user's own");
+    EXPECT_TRUE(Exists(kept_));
+    EXPECT_EQ(SharedCount(kept_), 1);
+    EXPECT_EQ(SharedCount(gone_), -1);
+    // The uninstaller's own file goes once it has ended.
+    for (int i = 0; i < 300 && Exists(uninstaller()); ++i)
+        Sleep(100);
+    EXPECT_FALSE(Exists(uninstaller()));
+
+    ASSERT_TRUE(CopyFileA(VL_UNINSTALL_EXE, uninstaller().c_str(), FALSE));
+    const Outcome second = RunQuiet();
+    EXPECT_EQ(second.exitCode, 0u);
+    EXPECT_NE(second.output.find("nothing to do"), std::string::npos) << second.output;
+    EXPECT_TRUE(Exists(dp_ + "\\user.txt"));
+}
+
+TEST_F(Uninstaller, FileThatCannotGoIsReportedAndLeftForTheNextRun) {
+    const std::string held = dp_ + "\\app.exe";
+    WriteLog(Install(), RegistryLogPart(app_));
+    {
+        PendingRenames pending;
+        PendingRenames::Block();
+        HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const Outcome first = RunQuiet();
+        CloseHandle(file);
+        EXPECT_EQ(first.exitCode, 1u);
+        EXPECT_NE(first.output.find(ShortPath(held)), std::string::npos) << first.output;
+    }
+    EXPECT_FALSE(Exists(gone_));
+    EXPECT_EQ(SharedCount(kept_), 1);
+    // The log lists what is left, and the uninstaller stays to remove it.
+    EXPECT_EQ(LogAfterFiles(ReadBytes(dp_ + "\\Uninstall.log")),
+              ToCrLf(NonSharedEntry(uninstaller()) + NonSharedEntry(held) + "[REGISTRY]\n"));
+    const Outcome second = RunQuiet();
+    EXPECT_EQ(second.exitCode, 0u) << second.output;
+    EXPECT_FALSE(Exists(held));
+    EXPECT_EQ(SharedCount(kept_), 1);
+}
+
+TEST_F(Uninstaller, TamperedLogIsRefusedBeforeAnythingIsRemoved) {
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const struct {
+        const char* what;
+        std::string files;
+        std::string registryPart;
+    } rows[] = {
+        {"relative path", NonSharedLogEntry("My App", "app.exe"), RegistryLogPart(app_)},
+        {"Windows folder", NonSharedLogEntry(DirectoryOf(windows), FileNameOf(windows)),
+         RegistryLogPart(app_)},
+        {"a folder", NonSharedLogEntry(dp_, "sub"), RegistryLogPart(app_)},
+        {"key outside", "", "[REGISTRY]\nSoftware\\" + app_ + "\n"},
+    };
+    for (const auto& row : rows) {
+        const std::string installed = Install();
+        WriteLog(installed + row.files, row.registryPart);
+        const Outcome outcome = RunQuiet();
+        EXPECT_EQ(outcome.exitCode, 2u) << row.what;
+        for (const std::string& path : {dp_ + "\\app.exe", gone_, group_ + "\\App.lnk",
+                                        dp_ + "\\Uninstall.log", uninstaller()})
+            EXPECT_TRUE(Exists(path)) << row.what << ": " << path;
+        EXPECT_EQ(SharedCount(kept_), 2) << row.what;
+        EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app_), "DisplayName"), app_)
+            << row.what;
+        TearDown();
+    }
+}
+
+} // namespace
