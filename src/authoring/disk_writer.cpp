@@ -140,6 +140,9 @@ bool Packer::CheckFolders() {
         return Fail("the output folder must lie outside the application's folder, and not "
                     "around it");
     }
+    if (fs::exists(output_, error) && !fs::is_directory(output_, error)) {
+        return Fail(options_.outputDirectory + " is no folder");
+    }
     if (fs::exists(output_, error) && !fs::is_empty(output_, error)) {
         if (!options_.force) {
             return Fail(options_.outputDirectory + " is not empty; --force replaces what an "
