@@ -15,7 +15,7 @@
 
 namespace e2e {
 
-// Waits only end this early when something is wrong; Wine starts programs slowly.
+// How long a wait may last: reached only when something is wrong (Wine starts slowly).
 constexpr DWORD kWaitMs = 60000;
 
 // A message box: a dialog with the static text 0xFFFF and answer buttons, and no Next.

@@ -170,17 +170,16 @@ const PageCase kCases[] = {
       ExpectBox("Directory does not exist", "Directory does not exist, should it be created?",
                 IDYES),
       ExpectBox("DP is", "C:\\vle2e\\no\\such"), ExpectExit(0)}},
-    // Clicks and Space on the mandatory row change nothing; the same input on the optional
-    // row, which comes after them, shows that they were delivered.
+    // A click and Space on the mandatory row change nothing; the same input on the optional
+    // row right after them changes it, which shows that they were delivered.
     {"MandatoryRowsAreNeverClearedAndRowsAreChosenTogether",
      Script({R"(CreateSection("Main", "1", "0", "Main files");)",
              R"(CreateSection("Docs", "0", "0", "Documentation");)",
              AddFile("c.txt", "c.txt", R"("Docs", "0", "1", "0", "0", "0", "0", "")"),
              AddFile("a.bin", "a.bin"), AddFile("b.bin", "b.bin"), "ShowSections();"}),
      {Page(IDC_SECTIONS_LIST), Rows("10"), Size(0, "350"), Size(1, "7"), ClickListRow(0),
-      ClickListRow(0), ListKey(VK_SPACE), ClickListRow(1), Rows("11"), ListKey(VK_SPACE),
-      Rows("10"), ListKey(VK_UP), ListKey(VK_SPACE), ListKey(VK_DOWN), ListKey(VK_SPACE),
-      Rows("11"), Click(IDC_NEXT), ExpectExit(0)},
+      ClickListRow(1), Rows("11"), ListKey(VK_SPACE), Rows("10"), ListKey(VK_UP), ListKey(VK_SPACE),
+      ListKey(VK_DOWN), ListKey(VK_SPACE), Rows("11"), Click(IDC_NEXT), ExpectExit(0)},
      [](const std::string& dir) {
          WriteBytes(dir + "\\a.bin", std::string(100, 'a'));
          WriteBytes(dir + "\\b.bin", std::string(250, 'b'));
