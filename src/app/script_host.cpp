@@ -10,8 +10,10 @@
 #include "ui/page_frame.h"
 #include "ui/welcome_page.h"
 
+// Task-modal: the background window and any page stay out of use under the
+// box, so that neither Next nor closing the background can act behind it.
 void WindowsCommandHost::ShowImmediateMessage(const std::string& text, const std::string& caption) {
-    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_TASKMODAL);
 }
 
 void WindowsCommandHost::RepaintBackground() {
@@ -39,15 +41,14 @@ int WindowsCommandHost::RunPage(PageTemplate page) {
         break;
     }
     // Once the run is ending, or the background window that owns every page
-    // has gone, no page comes up; that ends the run as a quit, never as Next.
+    // has gone, no page comes up: a page that is not shown ends the run as a
+    // quit (the interpreter sets the stop signal), never as Next.
     if (QuitRequested() || !IsWindow(mainWindow)) {
-        RequestQuit();
         return kPageCancelled;
     }
     const INT_PTR result =
         DialogBoxParamA(instance, MAKEINTRESOURCEA(page), mainWindow, procedure, 0);
     if (result == -1 || QuitRequested()) {
-        RequestQuit();
         return kPageCancelled;
     }
     return static_cast<int>(result);

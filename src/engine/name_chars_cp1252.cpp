@@ -2,7 +2,7 @@
 
 // Letters and digits of code page 1252, as the Windows classification reports
 // them for the Western European ANSI code page.
-bool IsNameCharacter(unsigned char byte) {
+bool IsCp1252NameCharacter(unsigned char byte) {
     if ((byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
         (byte >= 'a' && byte <= 'z')) {
         return true;

@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "engine/uninstall_entry.h"
+
 LogDate TodaysLocalDate() {
     const std::time_t now = std::time(nullptr);
     LogDate date;
@@ -42,12 +44,9 @@ std::string ShortcutLogEntry(const std::string& linkPath) {
     return linkPath + "\nNONSHARED\n";
 }
 
-std::string UninstallKeyPath(const std::string& appName) {
-    return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + appName;
-}
-
 std::string RegistryLogPart(const std::string& appName) {
-    return "[REGISTRY]\n" + UninstallKeyPath(appName) + "\n";
+    const std::string keyPath = UninstallKeyPath(appName);
+    return keyPath.empty() ? "[REGISTRY]\n" : "[REGISTRY]\n" + keyPath + "\n";
 }
 
 std::string ToCrLf(const std::string& text) {

@@ -35,10 +35,8 @@ std::string RegistrationLogLine(bool exportsRegisterServer);
 // A program-group shortcut: the full path of its .lnk file, then NONSHARED.
 std::string ShortcutLogEntry(const std::string& linkPath);
 
-// The uninstall registry key of the application, relative to HKEY_LOCAL_MACHINE.
-std::string UninstallKeyPath(const std::string& appName);
-
-// The closing part: "[REGISTRY]" and the uninstall key path.
+// The closing part: "[REGISTRY]" and the application's uninstall key path, or
+// "[REGISTRY]" alone when there is no application name and so no key.
 std::string RegistryLogPart(const std::string& appName);
 
 // The bytes that a text-mode stream stores for `text`: each "\n" becomes CR LF.

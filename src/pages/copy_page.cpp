@@ -2,26 +2,25 @@
 
 #include <commctrl.h>
 
+#include "engine/interpreter.h"
 #include "engine/model.h"
+#include "engine/page_rules.h"
+#include "engine/uninstall_entry.h"
+#include "engine/uninstall_log_text.h"
 #include "engine/variables.h"
 #include "install/install_file.h"
-#include "pages/shortcuts.h"
 #include "install/uninstall_log.h"
-#include "engine/uninstall_log_text.h"
-#include "resources/resource_ids.h"
+#include "pages/shortcuts.h"
+#include "platform/file_system.h"
 #include "platform/quit_question.h"
+#include "resources/resource_ids.h"
 #include "ui/page_frame.h"
-#include "engine/interpreter.h"
 
 bool copyStarted = false;
 
 namespace {
 
 const char kPageName[] = "DIALOG_COPY";
-
-bool IsChosen(const SectionRecord& section) {
-    return section.selected != 0 || section.mandatory != 0;
-}
 
 // Progress bars take a 16-bit range; an empty list gives 0 ... 65535.
 void SetBarRange(HWND page, int bar, std::size_t count) {
@@ -52,10 +51,15 @@ void RegisterUninstall(const std::string& keyPath) {
 
 void RunInstallation(HWND page) {
     copyStarted = true;
+    // Once the run is ending nothing more is installed or registered.
+    if (QuitRequested()) {
+        EndDialog(page, kPageCancelled);
+        return;
+    }
     const std::string installDirectory = variables.Lookup("DP");
-    CreateDirectoryA(installDirectory.c_str(), nullptr);
+    CreateDirectoryPath(installDirectory);
 
-    if (!OpenUninstallLog(installDirectory + "\\Uninstall.log")) {
+    if (!OpenUninstallLog(FileInInstallDirectory(installDirectory, "Uninstall.log"))) {
         MessageBoxA(nullptr,
                     "UNINSTALL WILL NOT BE AVAILABLE, BECAUSE LOG FILE COULD NOT BE CREATED!",
                     "UNEXPECTED ERROR", MB_OK);
@@ -77,11 +81,13 @@ void RunInstallation(HWND page) {
 
     // Also after an abort the log ends with its registry part and the
     // application is registered, so that what was installed can be removed.
+    // Without an application name there is no key of its own to register.
     const std::string appName = variables.Lookup("APPNAME");
-    WriteUninstallLog("[REGISTRY]\n");
     const std::string keyPath = UninstallKeyPath(appName);
-    RegisterUninstall(keyPath);
-    WriteUninstallLog(keyPath + "\n");
+    if (!keyPath.empty()) {
+        RegisterUninstall(keyPath);
+    }
+    WriteUninstallLog(RegistryLogPart(appName));
     CloseUninstallLog();
     EndDialog(page, 0);
 }
@@ -93,15 +99,11 @@ std::string DisplayedFileName(const std::string& destination) {
     return slash == std::string::npos ? destination : destination.substr(slash + 1);
 }
 
-std::string UninstallCommand(const std::string& installDirectory) {
-    return "\"" + installDirectory + "VLUninstall.exe\"";
-}
-
 int InstallSections(HWND page) {
     PrepareProgramGroup(); // does nothing unless a program group is wanted
     std::size_t k = 0;
     for (const SectionRecord& section : model.sections) {
-        if (!IsChosen(section)) {
+        if (!WillBeInstalled(section)) {
             continue;
         }
         SetBarPosition(page, IDC_COPY_SECTION_PROGRESS, k++);

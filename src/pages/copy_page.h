@@ -17,7 +17,3 @@ int InstallSections(HWND page);
 // The file name that the page shows for a destination: the text after its
 // last backslash, or the whole destination when it holds none.
 std::string DisplayedFileName(const std::string& destination);
-
-// The uninstaller command registered for a directory that ends with a
-// backslash, quoted so that a path with blanks cannot start another program.
-std::string UninstallCommand(const std::string& installDirectory);

@@ -2,8 +2,9 @@
 
 #include <shlobj.h>
 
-#include "platform/app_state.h"
+#include "engine/page_rules.h"
 #include "engine/variables.h"
+#include "platform/app_state.h"
 #include "pages/shell_browse.h"
 #include "pages/window_text.h"
 #include "resources/resource_ids.h"
@@ -19,7 +20,7 @@ using GetDiskFreeSpaceExProc = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_IN
 // Any notification of the path field: validity and free space follow its text.
 void OnPathChanged(HWND page) {
     const std::string path = WindowText(GetDlgItem(page, IDC_DEST_PATH));
-    destinationValid = path.size() > 2;
+    destinationValid = IsUsableDestination(path);
     SetDlgItemTextA(page, IDC_DEST_FREE_SPACE, FreeSpaceText(FreeDiskSpace(path)).c_str());
 }
 
@@ -44,6 +45,11 @@ bool OnNext(HWND page) {
     // The whole field is read: a folder picked with "Choose" may be longer than
     // the classic path limit, and a cut path would install elsewhere.
     const std::string path = WindowText(GetDlgItem(page, IDC_DEST_PATH));
+    // Typed ahead, Enter can reach Next before the page-state check has
+    // disabled it for a path that names no directory.
+    if (!IsUsableDestination(path)) {
+        return false;
+    }
     if (IsDlgButtonChecked(page, IDC_DEST_ASK_CREATE) == BST_CHECKED &&
         GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (MessageBoxA(nullptr, "Directory does not exist, should it be created?",
@@ -121,7 +127,7 @@ std::string AutomaticDestination(const std::string& appName) {
 }
 
 INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND && LOWORD(wParam) == IDC_NEXT && !OnNext(page)) {
+    if (IsNextPress(message, wParam) && !OnNext(page)) {
         return 0; // the page stays open: Next is not passed on
     }
     PageCommon(page, message, lParam, wParam, kPageName);

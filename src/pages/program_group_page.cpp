@@ -74,7 +74,9 @@ INT_PTR CALLBACK ProgramGroupPageProc(HWND page, UINT message, WPARAM wParam, LP
     } else if (message == WM_COMMAND) {
         switch (LOWORD(wParam)) {
         case IDC_NEXT:
-            OnNext(page);
+            if (IsNextPress(message, wParam)) {
+                OnNext(page);
+            }
             break;
         case IDC_GROUP_USE_EXISTING:
             if (HIWORD(wParam) == BN_CLICKED) {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "engine/model.h"
+#include "engine/page_rules.h"
 #include "install/source_retrieval.h"
 #include "resources/resource_ids.h"
 #include "ui/page_frame.h"
@@ -62,7 +63,9 @@ void FillList(HWND list) {
         item.iItem = static_cast<int>(i);
         item.pszText = const_cast<char*>(section.name.c_str());
         item.stateMask = LVIS_SELECTED;
-        item.state = section.mandatory == 1 ? LVIS_SELECTED : 0;
+        // Shown again, the list starts from what will be installed: optional
+        // sections chosen earlier keep their highlight.
+        item.state = WillBeInstalled(section) ? LVIS_SELECTED : 0;
         const int row = static_cast<int>(
             SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
         const std::string size = std::to_string(SectionSize(section.name));
@@ -173,7 +176,7 @@ void OnClick(HWND list, LPARAM point) {
         ShowSectionDetails(GetParent(list), row);
     }
     for (std::size_t i = 0; i < model.sections.size(); ++i) {
-        if (model.sections[i].mandatory != 1) {
+        if (model.sections[i].mandatory == 0) {
             continue;
         }
         const int mandatoryRow = static_cast<int>(i);
@@ -213,7 +216,7 @@ void ShowSectionDetails(HWND page, int row) {
         ShowWindow(GetDlgItem(page, IDC_SECTIONS_MANDATORY), SW_HIDE);
         ShowWindow(GetDlgItem(page, IDC_SECTIONS_INSTALL), SW_SHOW);
         CheckDlgButton(page, IDC_SECTIONS_INSTALL,
-                       section.selected == 1 ? BST_CHECKED : BST_UNCHECKED);
+                       section.selected != 0 ? BST_CHECKED : BST_UNCHECKED);
     }
 }
 

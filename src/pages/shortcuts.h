@@ -9,8 +9,10 @@
 // programs folder) and creates that folder. Only when useProgramGroup is set.
 void PrepareProgramGroup();
 
-// After files[index] was handled with `installedPath`: creates its program
-// group shortcut when the record asks for one and logs it when it was saved.
+// After files[index] was handled: creates its program group shortcut, pointing
+// at `installedPath`, where the file really is, when the record asks for one,
+// and logs it when it was saved. An empty path (the file was skipped, declined
+// or is an earlier part of a split file) gets no shortcut.
 void CreateRecordShortcut(std::size_t index, const std::string& installedPath);
 
 // A shell link at `linkPath` to `target` with `description`; the platform's

@@ -134,8 +134,9 @@ void HandleControlCommand(HWND sender, WORD notification) {
                 record.name != statement.arguments[2]) {
                 continue;
             }
+            // Task-modal, as the immediate messages: nothing behind the box acts.
             MessageBoxA(nullptr, statement.arguments[0].c_str(), statement.arguments[1].c_str(),
-                        MB_OK);
+                        MB_OK | MB_TASKMODAL);
         }
     }
     showingCommandMessage = false;

@@ -5,6 +5,11 @@
 #include "resources/resource_ids.h"
 #include "ui/dynamic_windows.h"
 
+bool IsNextPress(UINT message, WPARAM wParam) {
+    return message == WM_COMMAND && static_cast<short>(LOWORD(wParam)) == IDC_NEXT &&
+           !QuitQuestionOpen();
+}
+
 INT_PTR PageCommon(HWND page, UINT message, LPARAM lParam, WPARAM wParam, const char* pageName) {
     CurrentPage.window = page;
     CurrentPage.name = pageName;
@@ -20,7 +25,7 @@ INT_PTR PageCommon(HWND page, UINT message, LPARAM lParam, WPARAM wParam, const 
         break;
     case WM_COMMAND: {
         const short id = static_cast<short>(LOWORD(wParam));
-        if (id == IDC_NEXT) {
+        if (IsNextPress(message, wParam)) {
             EndDialog(page, 0);
         } else if (id == IDC_CANCEL_PAGE) {
             if (ConfirmQuit(1) == 1) {

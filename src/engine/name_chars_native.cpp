@@ -1,0 +1,5 @@
+#include "engine/name_chars.h"
+
+bool IsNameCharacter(unsigned char byte) {
+    return IsCp1252NameCharacter(byte);
+}
