@@ -98,18 +98,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const std::size_t countBefore = variables.Count();
 
-    // A text line "=NAME" expands that variable's own value in place instead:
-    // the lookups must not disturb the text they rewrite, even when it is the
-    // value of a name they look up (and so doubles with each replacement).
-    if (!text.empty() && text[0] == '=') {
-        std::string& own = variables.Lookup(text.substr(1));
-        const std::size_t ownSize = own.size();
-        variables.ExpandReferences(own);
-        Check(own.size() <= std::max(ownSize, VariableStore::kMaxExpandedLength),
-              "a value expanded in place stays within the bound");
-        return 0;
-    }
-
     std::string expanded = text;
     variables.ExpandReferences(expanded);
 
