@@ -8,12 +8,16 @@
 #include "platform/system_libraries.h"
 #include "resources/resource_ids.h"
 
+namespace {
+
 bool installAllAnswer = false;
 bool overwriteAllAnswer = false;
-std::string currentSourcePath;
-std::string currentDestinationPath;
 
-namespace {
+// The files a question shows while it is open; it is modal, so one at a time.
+struct QuestionPaths {
+    std::string source;
+    std::string destination;
+};
 
 std::string EnglishLanguageName(uint16_t languageId) {
     char name[256] = "";
@@ -47,55 +51,28 @@ void OnAnswer(HWND dialog, int id, int yesId, int noId, int allId) {
     }
 }
 
-INT_PTR CALLBACK LanguageQuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK LanguageQuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetDlgItemTextA(dialog, IDC_LANG_SOURCE_FILE, currentSourcePath.c_str());
-        SetDlgItemTextA(dialog, IDC_LANG_DEST_FILE, currentDestinationPath.c_str());
-        ShowLanguageOf(dialog, currentSourcePath, IDC_LANG_SOURCE_LANGUAGE,
-                       IDC_LANG_SOURCE_CODEPAGE);
-        ShowLanguageOf(dialog, currentDestinationPath, IDC_LANG_DEST_LANGUAGE,
-                       IDC_LANG_DEST_CODEPAGE);
+        const auto* paths = reinterpret_cast<const QuestionPaths*>(lParam);
+        SetDlgItemTextA(dialog, IDC_LANG_SOURCE_FILE, paths->source.c_str());
+        SetDlgItemTextA(dialog, IDC_LANG_DEST_FILE, paths->destination.c_str());
+        ShowLanguageOf(dialog, paths->source, IDC_LANG_SOURCE_LANGUAGE, IDC_LANG_SOURCE_CODEPAGE);
+        ShowLanguageOf(dialog, paths->destination, IDC_LANG_DEST_LANGUAGE, IDC_LANG_DEST_CODEPAGE);
     } else if (message == WM_COMMAND) {
         OnAnswer(dialog, LOWORD(wParam), IDC_LANG_YES, IDC_LANG_NO, IDC_LANG_INSTALL_ALL);
     }
     return FALSE;
 }
 
-INT_PTR CALLBACK OverwriteQuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK OverwriteQuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetDlgItemTextA(dialog, IDC_OVERWRITE_FILE, currentDestinationPath.c_str());
+        const auto* paths = reinterpret_cast<const QuestionPaths*>(lParam);
+        SetDlgItemTextA(dialog, IDC_OVERWRITE_FILE, paths->destination.c_str());
     } else if (message == WM_COMMAND) {
         OnAnswer(dialog, LOWORD(wParam), IDC_OVERWRITE_YES, IDC_OVERWRITE_NO, IDC_OVERWRITE_ALL);
     }
     return FALSE;
 }
-
-class BoxQuestions : public InstallQuestions {
-  public:
-    void ShowMessage(const std::string& caption, const std::string& text) override {
-        MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
-    }
-    bool AskYesNoDefaultNo(const std::string& caption, const std::string& text) override {
-        return MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_YESNO | MB_DEFBUTTON2) ==
-               IDYES;
-    }
-    bool InstallAllAnswered() override { return installAllAnswer; }
-    int AskLanguageConflict() override { return ::AskLanguageConflict(); }
-    DiskPromptAnswer AskForDisk(const std::string& caption, const std::string& text) override {
-        switch (MessageBoxA(LiveOwner(mainWindow), text.c_str(), caption.c_str(),
-                            MB_ABORTRETRYIGNORE)) {
-        case IDRETRY:
-            return DiskPromptAnswer::Retry;
-        case IDABORT:
-            return DiskPromptAnswer::Abort;
-        default:
-            return DiskPromptAnswer::Ignore;
-        }
-    }
-    bool AskQuit(const std::string& caption, const std::string& text) override {
-        return MessageBoxA(LiveOwner(mainWindow), text.c_str(), caption.c_str(), MB_YESNO) == IDYES;
-    }
-};
 
 int AnswerOf(INT_PTR result) {
     return result >= 0 && result <= 2 ? static_cast<int>(result) : 0;
@@ -136,17 +113,65 @@ bool ReadVersionInfo(const std::string& path, FileVersionInfo& info) {
     return true;
 }
 
-int AskLanguageConflict() {
+bool InstallAllAnswered() {
+    return installAllAnswer;
+}
+
+bool OverwriteAllAnswered() {
+    return overwriteAllAnswer;
+}
+
+void ResetConflictAnswers() {
+    installAllAnswer = false;
+    overwriteAllAnswer = false;
+}
+
+int AskLanguageConflict(const std::string& sourcePath, const std::string& destinationPath) {
+    QuestionPaths paths{sourcePath, destinationPath};
     return AnswerOf(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_LANGUAGE_QUESTION),
-                                    LiveOwner(mainWindow), LanguageQuestionProc, 0));
+                                    LiveOwner(mainWindow), LanguageQuestionProc,
+                                    reinterpret_cast<LPARAM>(&paths)));
 }
 
-int AskOverwrite() {
-    return AnswerOf(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_OVERWRITE_QUESTION),
-                                    LiveOwner(CurrentPage.window), OverwriteQuestionProc, 0));
+int AskOverwrite(const std::string& destinationPath) {
+    QuestionPaths paths{std::string(), destinationPath};
+    const int answer = AnswerOf(DialogBoxParamA(
+        instance, MAKEINTRESOURCEA(IDD_OVERWRITE_QUESTION), LiveOwner(CurrentPage.window),
+        OverwriteQuestionProc, reinterpret_cast<LPARAM>(&paths)));
+    if (answer == 2) {
+        overwriteAllAnswer = true;
+    }
+    return answer;
 }
 
-InstallQuestions& ScreenQuestions() {
-    static BoxQuestions questions;
-    return questions;
+void ScreenQuestions::ShowMessage(const std::string& caption, const std::string& text) {
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+}
+
+bool ScreenQuestions::AskYesNoDefaultNo(const std::string& caption, const std::string& text) {
+    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
+bool ScreenQuestions::InstallAllAnswered() {
+    return installAllAnswer;
+}
+
+int ScreenQuestions::AskLanguageConflict() {
+    return ::AskLanguageConflict(sourcePath_, destinationPath_);
+}
+
+DiskPromptAnswer ScreenQuestions::AskForDisk(const std::string& caption, const std::string& text) {
+    switch (
+        MessageBoxA(LiveOwner(mainWindow), text.c_str(), caption.c_str(), MB_ABORTRETRYIGNORE)) {
+    case IDRETRY:
+        return DiskPromptAnswer::Retry;
+    case IDABORT:
+        return DiskPromptAnswer::Abort;
+    default:
+        return DiskPromptAnswer::Ignore;
+    }
+}
+
+bool ScreenQuestions::AskQuit(const std::string& caption, const std::string& text) {
+    return MessageBoxA(LiveOwner(mainWindow), text.c_str(), caption.c_str(), MB_YESNO) == IDYES;
 }

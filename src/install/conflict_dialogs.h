@@ -2,23 +2,20 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "install/install_result.h"
 
-// Set by "Install all" in the language question and by "Overwrite every file"
-// in the overwrite question; never reset. While it is set the installation
-// forces files that differ in language or code page without asking.
-extern bool installAllAnswer;
-
-// Set when the overwrite question was answered "Overwrite every file"; never
-// reset. While it is set, existing non-shared files are overwritten unasked.
-extern bool overwriteAllAnswer;
-
-// The paths that the conflict questions show. The shared way sets both before
-// it examines each result of the version service; the non-shared way sets the
-// destination before its overwrite question. Read by the question dialogs.
-extern std::string currentSourcePath;
-extern std::string currentDestinationPath;
+// The answers that hold for the rest of the run, kept here and never reset
+// during a run. "Install all" in the language question and "Overwrite every
+// file" in the overwrite question: language and code-page conflicts are then
+// installed without asking.
+bool InstallAllAnswered();
+// "Overwrite every file": existing non-shared files are then overwritten
+// without asking.
+bool OverwriteAllAnswered();
+// Forgets both, as at the start of a run.
+void ResetConflictAnswers();
 
 // What the version resource of a file tells about it.
 struct FileVersionInfo {
@@ -36,18 +33,34 @@ struct FileVersionInfo {
 bool ReadVersionInfo(const std::string& path, FileVersionInfo& info);
 
 // The language question (dialog 115, owned by the background window), showing
-// currentSourcePath and currentDestinationPath with their languages and code
-// pages. Returns 0 No, 1 Yes, 2 Install all (which also sets installAllAnswer).
-// A dialog that cannot be shown counts as No.
-int AskLanguageConflict();
+// both files with their languages and code pages. Returns 0 No, 1 Yes, 2
+// Install all (which is remembered). A dialog that cannot be shown counts as
+// No.
+int AskLanguageConflict(const std::string& sourcePath, const std::string& destinationPath);
 
-// The overwrite question (dialog 116, owned by the current page), showing
-// currentDestinationPath. Returns 0 No, 1 Yes, 2 Overwrite every file (which
-// also sets installAllAnswer; the caller remembers overwriteAllAnswer). A
-// dialog that cannot be shown counts as No.
-int AskOverwrite();
+// The overwrite question (dialog 116, owned by the current page), showing the
+// destination. Returns 0 No, 1 Yes, 2 Overwrite every file (which is
+// remembered, and counts as Install all too). A dialog that cannot be shown
+// counts as No.
+int AskOverwrite(const std::string& destinationPath);
 
 // The questions and messages of the installation as the user sees them:
-// message boxes without owner, the language question, and the disk prompt and
-// quit question owned by the background window.
-InstallQuestions& ScreenQuestions();
+// message boxes without owner, the language question about the two files
+// given, and the disk prompt and quit question owned by the background window.
+class ScreenQuestions : public InstallQuestions {
+  public:
+    ScreenQuestions() = default;
+    ScreenQuestions(std::string sourcePath, std::string destinationPath)
+        : sourcePath_(std::move(sourcePath)), destinationPath_(std::move(destinationPath)) {}
+
+    void ShowMessage(const std::string& caption, const std::string& text) override;
+    bool AskYesNoDefaultNo(const std::string& caption, const std::string& text) override;
+    bool InstallAllAnswered() override;
+    int AskLanguageConflict() override;
+    DiskPromptAnswer AskForDisk(const std::string& caption, const std::string& text) override;
+    bool AskQuit(const std::string& caption, const std::string& text) override;
+
+  private:
+    std::string sourcePath_;
+    std::string destinationPath_;
+};

@@ -5,10 +5,13 @@
 #include <map>
 #include <string>
 
-// The profile-file editor used for the rename section of Wininit.ini: reads a
-// whole file into memory, lets entries be set, and writes the whole file back.
+// The profile-file editor used for the rename section of Wininit.ini. The file
+// is read whole and kept byte for byte: adding an entry inserts one line and
+// leaves every other line (comments, repeated keys such as the NUL= lines of
+// the rename section, values holding ';') as and where it was. Beside the
+// bytes it keeps a view of the entries by the profile rules, for reading.
 // Names, keys and values are byte strings compared byte by byte (unsigned,
-// case-sensitive); sections and keys come out in that order on saving.
+// case-sensitive).
 
 // Results of IniFile::Load and IniFile::Parse.
 constexpr int16_t kIniRead = 0;       // the file was read
@@ -16,19 +19,17 @@ constexpr int16_t kIniNoPath = 1;     // the path is empty
 constexpr int16_t kIniMissing = 2;    // the file does not exist
 constexpr int16_t kIniUnreadable = 3; // the file exists but cannot be opened or read
 
-// Result of IniFile::Save, which does not report failures.
+// Results of IniFile::Save.
 constexpr int16_t kIniSaved = 1;
+constexpr int16_t kIniNotSaved = 0;
 
-// Reading keeps at most this many characters of a line; the rest of a longer
-// line is skipped up to its line feed.
+// The view keeps at most this many characters of a line; the rest of a longer
+// line is passed over up to its line feed (and kept in the bytes).
 constexpr std::size_t kIniMaxLineLength = 4095;
 
 class IniSection {
   public:
     virtual ~IniSection() = default;
-
-    // The value of `key`, created empty when the key is missing.
-    std::string& Lookup(const std::string& key);
 
     int EntryCount() const;
     // Key and value of the entry at `index` in key order; nullptr when there is
@@ -36,37 +37,34 @@ class IniSection {
     const std::string* KeyAt(int index) const;
     const std::string* ValueAt(int index) const;
 
-    const std::map<std::string, std::string>& Entries() const { return entries_; }
-
   private:
-    std::map<std::string, std::string> entries_;
+    friend class IniFile;
+    std::map<std::string, std::string> entries_; // the last value of each key
 };
 
 class IniFile {
   public:
     virtual ~IniFile() = default;
 
-    void Clear();
-
-    // Clears the object, then reads the file at `path` (kIniNoPath for an empty
-    // path). kIniUnreadable tells the caller that saving would overwrite entries
-    // it could not see.
+    // Reads the file at `path` as the text to edit, and its entries into the
+    // view (kIniNoPath for an empty path, kIniMissing leaves both empty).
+    // kIniUnreadable tells the caller that saving would overwrite entries it
+    // could not see.
     int16_t Load(const std::string& path);
 
-    // Reads the file at `path` and adds its entries to the sections already
-    // held, replacing values of keys that exist. With a filter only the entries
-    // of the section of exactly that name are taken. Unless kIniRead is
-    // returned the object is unchanged.
+    // Reads the entries of the file at `path` into the view, replacing values
+    // of keys that are there; the text to edit stays. With a filter only the
+    // entries of the section of exactly that name are taken. Unless kIniRead
+    // is returned nothing changes.
     int16_t Parse(const std::string& path, const std::string* sectionFilter = nullptr);
 
-    // Writes all sections to `path`, replacing the file: each section as its
-    // header line, its entries as key=value lines and an empty line, every line
-    // ending in CR LF. Always returns kIniSaved.
-    int16_t Save(const std::string& path) const;
+    // Adds the line key=value (ending in CR LF) after the last entry of the
+    // first section named `section`, or, without one, that section at the end.
+    void AddEntry(const std::string& section, const std::string& key, const std::string& value);
 
-    // The section named `name`, created empty when missing.
-    IniSection& Lookup(const std::string& name);
-    void SetEntry(const std::string& section, const std::string& key, const std::string& value);
+    // Writes the text, replacing the file: kIniSaved, or kIniNotSaved when the
+    // file cannot be created or written whole.
+    int16_t Save(const std::string& path) const;
 
     int SectionCount() const;
     // Name and contents of the section at `index` in name order; nullptr when
@@ -74,10 +72,9 @@ class IniFile {
     const std::string* SectionNameAt(int index) const;
     const IniSection* SectionAt(int index) const;
 
-    // The path last given to Load.
-    const std::string& FileName() const { return fileName_; }
-
   private:
+    void ReadView(const std::string& text, const std::string* sectionFilter);
+
+    std::string text_;
     std::map<std::string, IniSection> sections_;
-    std::string fileName_;
 };

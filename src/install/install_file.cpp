@@ -3,16 +3,16 @@
 #include <windows.h>
 
 #include "engine/model.h"
-#include "platform/system_libraries.h"
+#include "engine/path_text.h"
+#include "engine/uninstall_log_text.h"
 #include "engine/variables.h"
 #include "install/conflict_dialogs.h"
-#include "engine/path_text.h"
 #include "install/restart_replace.h"
-#include "install/run_directory.h"
 #include "install/self_register.h"
 #include "install/source_retrieval.h"
 #include "install/uninstall_log.h"
-#include "engine/uninstall_log_text.h"
+#include "platform/file_system.h"
+#include "platform/system_libraries.h"
 
 namespace {
 
@@ -56,17 +56,28 @@ struct ServiceSource {
 };
 
 // A temporary copy that the version service leaves in the destination
-// directory when it declines a file; it is kept for a forced repetition,
-// which takes it over, and removed when the file is not installed.
+// directory when it declines a file. Every call gets an empty buffer, as the
+// service asks; a copy from an earlier call is removed first, since the service
+// then makes a new one.
 struct ServiceTemporaryFile {
     char name[MAX_PATH] = "";
     UINT length = MAX_PATH;
+    std::string directory;
 
-    void Discard(DWORD result, const std::string& directory) {
-        if ((result & VIF_TEMPFILE) != 0 && name[0] != '\0') {
-            DeleteFileA((directory + "\\" + name).c_str());
+    // The copy the last call left, empty when there is none.
+    std::string Path(DWORD result) const {
+        if ((result & VIF_TEMPFILE) == 0 || name[0] == '\0') {
+            return std::string();
+        }
+        return directory + (name[0] == '\\' ? "" : "\\") + name;
+    }
+    void Discard(DWORD result) {
+        const std::string path = Path(result);
+        if (!path.empty()) {
+            DeleteFileA(path.c_str());
         }
         name[0] = '\0';
+        length = MAX_PATH;
     }
 };
 
@@ -78,8 +89,9 @@ void TellFileInUse(const ServiceSource& source) {
     MessageBoxA(nullptr, kFileInUseText, source.name.c_str(), MB_OK);
 }
 
-// Asks the version service where a shared file goes (`recommended`) and where
-// a copy of it is now (`current`), with buffers as large as it needs.
+// Asks the version service where a shared file named `name` goes
+// (`recommended`) and where a copy of that name is now (`current`), with
+// buffers as large as it needs.
 DWORD FindSharedFile(const std::string& name, std::string& current, std::string& recommended) {
     const std::string windowsDirectory = variables.Lookup("WINPATH");
     const std::string applicationDirectory = variables.Lookup("DP");
@@ -106,93 +118,92 @@ DWORD FindSharedFile(const std::string& name, std::string& current, std::string&
     return result;
 }
 
-// A shared file in use is replaced at the next restart; when that cannot be
-// arranged the user learns that the file stays as it is.
-void ReplaceSharedAtRestart(const ServiceSource& source, const std::string& installedPath) {
-    if (ReplaceAtRestart(source.Path(), installedPath, source.name) != 0) {
+// A shared file in use is replaced at the next restart by `newFile`; when that
+// cannot be arranged the user learns that the file stays as it is.
+void ReplaceSharedAtRestart(const ServiceSource& source, const std::string& newFile,
+                            const std::string& destinationPath) {
+    if (ReplaceAtRestart(newFile, destinationPath, source.name) != 0) {
         TellFileInUse(source);
     }
 }
 
-int InstallShared(const ServiceSource& source, const std::string& destinationName, int disk) {
+int InstallShared(const ServiceSource& source, const std::string& destinationName, int disk,
+                  std::string& installedPath) {
     std::string current;
     std::string recommended;
-    const DWORD found = FindSharedFile(source.name, current, recommended);
-    const std::string installedPath = recommended + "\\" + destinationName;
-    if (!FitsPlatform(installedPath) || !FitsPlatform(source.Path())) {
-        TellPathTooLong(source, FitsPlatform(installedPath) ? source.Path() : installedPath);
+    // The copy in place carries the destination's name, which need not be the
+    // source's.
+    const DWORD found = FindSharedFile(destinationName, current, recommended);
+    const std::string destination = recommended + "\\" + destinationName;
+    if (!FitsPlatform(destination) || !FitsPlatform(source.Path())) {
+        TellPathTooLong(source, FitsPlatform(destination) ? source.Path() : destination);
         return 1;
     }
     if ((found & VFF_FILEINUSE) != 0) {
-        ReplaceSharedAtRestart(source, installedPath);
+        ReplaceSharedAtRestart(source, source.Path(), destination);
         return 0;
     }
 
     DWORD flags = 0;
     ServiceTemporaryFile temporary;
+    temporary.directory = recommended;
+    ScreenQuestions questions(source.Path(), destination);
     for (;;) {
-        temporary.length = MAX_PATH;
         const DWORD result = SystemFunctions().VerInstallFileA(
             flags, ServiceText(source.name), ServiceText(destinationName),
             ServiceText(source.directory), ServiceText(recommended), ServiceText(current),
             temporary.name, &temporary.length);
-        currentDestinationPath = installedPath;
-        currentSourcePath = source.Path();
         // An older source comes back with the service's temporary copy and the
         // mismatch bit as well. The newer copy in place stays, without a message
         // about the temporary copy or a question about attributes.
         if ((result & VIF_SRCOLD) != 0) {
-            temporary.Discard(result, recommended);
+            temporary.Discard(result);
             return 0;
         }
-        const int action = MapInstallResult(result, source.name, disk, ScreenQuestions());
-        if (action == kActionRetry) {
-            continue;
-        }
-        if (action == kActionForce) {
-            flags = VIFF_FORCEINSTALL;
+        const int action = MapInstallResult(result, source.name, disk, questions);
+        if (action == kActionRetry || action == kActionForce) {
+            temporary.Discard(result);
+            flags = action == kActionForce ? VIFF_FORCEINSTALL : flags;
             continue;
         }
         if (action == kActionInstalled) {
             break;
         }
-        temporary.Discard(result, recommended);
         if (action == kActionReplaceAtRestart) {
-            ReplaceSharedAtRestart(source, installedPath);
+            // The service's copy is the file as it is to be installed: a
+            // compressed source comes expanded.
+            const std::string made = temporary.Path(result);
+            ReplaceSharedAtRestart(source, made.empty() ? source.Path() : made, destination);
+            temporary.Discard(result);
             return 0;
         }
+        temporary.Discard(result);
         return action == kActionSkip ? 0 : 1;
     }
 
-    HMODULE library = LoadInstalledLibrary(installedPath);
+    HMODULE library = LoadInstalledLibrary(destination);
     WriteUninstallLog(SharedLogEntry(recommended, destinationName));
     if (library != nullptr) {
-        RegisterServer(library, installedPath);
+        RegisterServer(library, destination);
     }
+    installedPath = destination;
     return 0;
 }
 
-int InstallNonShared(const ServiceSource& source, const std::string& expandedDestination,
-                     int disk) {
+int InstallNonShared(const ServiceSource& source, const std::string& expandedDestination, int disk,
+                     std::string& installedPath) {
     const std::string destination = CollapseBackslashes(expandedDestination);
     const std::string directory = DirectoryOf(destination);
     const std::string name = FileNameOf(destination);
-    CreateDirectoryA(directory.c_str(), nullptr);
-    currentDestinationPath = destination;
     if (!FitsPlatform(destination) || !FitsPlatform(source.Path())) {
         TellPathTooLong(source, FitsPlatform(destination) ? source.Path() : destination);
         return 1;
     }
+    CreateDirectoryPath(directory);
 
     const bool existed = FileExists(destination);
-    if (existed && !overwriteAllAnswer) {
-        const int answer = AskOverwrite();
-        if (answer == 0) {
-            return 0;
-        }
-        if (answer == 2) {
-            overwriteAllAnswer = true;
-        }
+    if (existed && !OverwriteAllAnswered() && AskOverwrite(destination) == 0) {
+        return 0;
     }
     // The user's file is never emptied beforehand: when the installation then
     // fails, it must still be there. A missing destination is created, and
@@ -218,22 +229,22 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
     // form: the service builds its temporary file's path in a buffer of about
     // 128 characters, so a long directory of 116 characters or more already
     // fails there. The directory exists by now, so it has a short form.
-    const std::string serviceDirectory = ShortPathOf(directory);
     ServiceTemporaryFile temporary;
+    temporary.directory = ShortPathOf(directory);
+    ScreenQuestions questions;
     for (;;) {
-        temporary.length = MAX_PATH;
         const DWORD result = SystemFunctions().VerInstallFileA(
             VIFF_FORCEINSTALL, ServiceText(source.name), ServiceText(name),
-            ServiceText(source.directory), ServiceText(serviceDirectory), nullptr, temporary.name,
-            &temporary.length);
-        const int action = MapInstallResult(result, source.name, disk, ScreenQuestions());
-        if (action == kActionRetry) {
-            continue;
-        }
+            ServiceText(source.directory), ServiceText(temporary.directory), nullptr,
+            temporary.name, &temporary.length);
+        const int action = MapInstallResult(result, source.name, disk, questions);
         if (action == kActionInstalled || action == kActionForce) {
             break;
         }
-        temporary.Discard(result, serviceDirectory);
+        temporary.Discard(result);
+        if (action == kActionRetry) {
+            continue;
+        }
         if (action == kActionReplaceAtRestart) {
             TellFileInUse(source);
             return notInstalled(1);
@@ -244,12 +255,14 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
     // The uninstaller reads the short form, taken from the file as installed.
     const std::string shortPath = ShortPathOf(destination);
     WriteUninstallLog(NonSharedLogEntry(DirectoryOf(shortPath), FileNameOf(shortPath)));
+    installedPath = destination;
     return 0;
 }
 
 } // namespace
 
-int InstallFile(const std::string& sourcePath, std::size_t index) {
+int InstallFile(const std::string& sourcePath, std::size_t index, std::string& installedPath) {
+    installedPath.clear();
     if (index >= model.files.size()) {
         return 0;
     }
@@ -260,9 +273,9 @@ int InstallFile(const std::string& sourcePath, std::size_t index) {
     variables.ExpandReferences(record.destination);
     const std::string destination = record.destination;
     if (record.shared != 0) {
-        return InstallShared(source, FileNameOf(destination), record.disk);
+        return InstallShared(source, FileNameOf(destination), record.disk, installedPath);
     }
-    return InstallNonShared(source, destination, record.disk);
+    return InstallNonShared(source, destination, record.disk, installedPath);
 }
 
 int InstallFileRecord(std::size_t index, std::string& installedPath) {
@@ -270,39 +283,30 @@ int InstallFileRecord(std::size_t index, std::string& installedPath) {
     if (index >= model.files.size()) {
         return 0;
     }
-    if (model.files[index].splitPart == 0) {
-        if (InstallFile(model.files[index].source, index) != 0) {
-            return 1;
-        }
-        installedPath = CollapseBackslashes(model.files[index].destination);
-        return 0;
+    FileRecord& record = model.files[index];
+    if (record.splitPart == 0) {
+        return InstallFile(record.source, index, installedPath);
     }
 
     std::string stagingPath;
     if (FetchPart(index, stagingPath) == PartFetch::Quit) {
-        DeleteRunFile(stagingPath);
-        incompleteSplitFiles.erase(stagingPath);
+        DiscardStagingFile(stagingPath);
         return 1;
     }
-    if (model.files[index].lastPart == 0) {
+    if (record.lastPart == 0) {
         return 0;
     }
     // A file with a skipped part is truncated; installing it would break
     // whatever uses it.
-    if (incompleteSplitFiles.erase(stagingPath) != 0) {
-        DeleteRunFile(stagingPath);
-        FileRecord& record = model.files[index];
+    if (!SplitFileIsWhole(stagingPath)) {
+        DiscardStagingFile(stagingPath);
         variables.ExpandReferences(record.destination);
         const std::string destination = CollapseBackslashes(record.destination);
         MessageBoxA(nullptr, SplitFileNotInstalledText(destination).c_str(),
                     FileNameOf(destination).c_str(), MB_OK | MB_ICONWARNING);
         return 0;
     }
-    const int result = InstallFile(stagingPath, index);
-    DeleteRunFile(stagingPath);
-    if (result != 0) {
-        return 1;
-    }
-    installedPath = CollapseBackslashes(model.files[index].destination);
-    return 0;
+    const int result = InstallFile(stagingPath, index, installedPath);
+    DiscardStagingFile(stagingPath);
+    return result;
 }

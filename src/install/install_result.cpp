@@ -1,19 +1,13 @@
 #include "install/install_result.h"
 
+#include "engine/path_text.h"
+
 const char* const kQuitSetupCaption = "Quit setup";
 const char* const kQuitSetupText =
     "Are you really sure to quit setup? The application will be deleted if you click on Yes";
 const char* const kFileInUseText = "File is in use and setup is not able to overwrite the file.";
 
 namespace {
-
-// Both the code-page and the language bit lead to the one language question.
-int LanguageConflictAction(InstallQuestions& questions) {
-    if (questions.InstallAllAnswered()) {
-        return kActionForce;
-    }
-    return questions.AskLanguageConflict() == 0 ? kActionSkip : kActionForce;
-}
 
 // The disk prompt until the user retries, ignores, or confirms quitting; the
 // latter gives -1 so that the examination goes on with the following bits.
@@ -43,16 +37,34 @@ std::string DiskPromptText(int disk) {
 
 int MapInstallResult(uint32_t resultBits, const std::string& caption, int disk,
                      InstallQuestions& questions) {
+    // The old copy elsewhere that could not be deleted does not keep the new
+    // file from being in place.
+    resultBits &= ~kVifCannotDeleteCur;
     if (resultBits == 0) {
         return kActionInstalled;
     }
     const auto has = [resultBits](uint32_t bit) { return (resultBits & bit) != 0; };
-    const auto tell = [&](const char* text) { questions.ShowMessage(caption, text); };
+    // The service reports its temporary copy together with every conflict;
+    // the user hears of it only when no question about the same result
+    // follows, and then before anything else.
+    bool tempFileUntold = has(kVifTempFile);
+    const auto tellTempFile = [&] {
+        if (tempFileUntold) {
+            tempFileUntold = false;
+            questions.ShowMessage(caption, "Temporary file, file cannot be copied.");
+        }
+    };
+    const auto tell = [&](const char* text) {
+        tellTempFile();
+        questions.ShowMessage(caption, text);
+    };
+    const auto decided = [&](int action) {
+        tellTempFile();
+        return action;
+    };
 
-    if (has(kVifTempFile)) {
-        tell("Temporary file, file cannot be copied.");
-    }
     if (has(kVifMismatch)) {
+        tempFileUntold = false;
         const bool install = questions.AskYesNoDefaultNo(
             caption, "The file to install and the old file differ in one or more attributes. If "
                      "you want to, you can install it though. Do you want to install the file "
@@ -60,23 +72,27 @@ int MapInstallResult(uint32_t resultBits, const std::string& caption, int disk,
         return install ? kActionForce : kActionSkip;
     }
     if (has(kVifSrcOld)) {
-        return kActionSkip;
+        return decided(kActionSkip);
     }
     if (has(kVifDiffCodePage) || has(kVifDiffLang)) {
-        return LanguageConflictAction(questions);
+        if (questions.InstallAllAnswered()) {
+            return decided(kActionForce);
+        }
+        tempFileUntold = false;
+        return questions.AskLanguageConflict() == 0 ? kActionSkip : kActionForce;
     }
     if (has(kVifWriteProt)) {
         tell("File cannot be written to, because it is write protected. You should remove the "
              "write protection and try to install again.");
     }
     if (has(kVifFileInUse)) {
-        return kActionReplaceAtRestart;
+        return decided(kActionReplaceAtRestart);
     }
     if (has(kVifOutOfSpace)) {
         tell("The file cannot be saved, because there is insufficient harddisk space.");
     }
     if (has(kVifAccessViolation)) {
-        return kActionReplaceAtRestart;
+        return decided(kActionReplaceAtRestart);
     }
     if (has(kVifSharingViolation)) {
         tell("Sharing violation occured, setup cannot install the file.");
@@ -85,12 +101,13 @@ int MapInstallResult(uint32_t resultBits, const std::string& caption, int disk,
         tell("Could not create the file, setup cannot install the file");
     }
     if (has(kVifCannotDelete)) {
-        return kActionReplaceAtRestart;
+        return decided(kActionReplaceAtRestart);
     }
     if (has(kVifOutOfMemory)) {
         tell("Out of memory error, file cannot be installed. This may be an internal error.");
     }
     if (has(kVifCannotReadSrc)) {
+        tempFileUntold = false;
         const int action = MissingSourceAction(caption, disk, questions);
         if (action >= 0) {
             return action;
@@ -102,14 +119,14 @@ int MapInstallResult(uint32_t resultBits, const std::string& caption, int disk,
     if (has(kVifBuffTooSmall)) {
         tell("VIF_BUFFTOOSMALL // INTERNAL ERROR!!!");
     }
-    return kActionAbort;
+    return decided(kActionAbort);
 }
 
 std::string PathTooLongText(const std::string& path) {
-    return "The path " + path + " is too long, setup cannot install the file.";
+    return "The path " + ShortenedForDisplay(path) + " is too long, setup cannot install the file.";
 }
 
 std::string SplitFileNotInstalledText(const std::string& destination) {
-    return "A part of " + destination +
+    return "A part of " + ShortenedForDisplay(destination) +
            " is missing, so the file was not installed. Setup will continue.";
 }

@@ -65,10 +65,12 @@ class InstallQuestions {
 
 // Decides on the result bits of one install call. `caption` (the source file
 // name) is the caption of every box; `disk` is the record's disk, shown when the
-// source cannot be read. No bit set means installed. Otherwise the bits are
+// source cannot be read. No bit set, or only the bit that an old copy
+// elsewhere could not be deleted, means installed. Otherwise the bits are
 // examined from the temporary-file bit onwards in a fixed order: some show a
 // message and let the examination go on, the others end it with their action;
-// when none ends it, the installation is aborted.
+// when none ends it, the installation is aborted. The temporary-file message
+// is left out when a question follows for the same result.
 int MapInstallResult(uint32_t resultBits, const std::string& caption, int disk,
                      InstallQuestions& questions);
 
@@ -82,8 +84,10 @@ extern const char* const kQuitSetupText;
 // Shown when a file in use cannot be replaced, now or at the next restart.
 extern const char* const kFileInUseText;
 
-// Told when a path is too long for the platform (260 characters and more).
+// Told when a path is too long for the platform (260 characters and more); a
+// path of any length is shown by its beginning and end.
 std::string PathTooLongText(const std::string& path);
 
-// Told when a split file is not installed because a part of it was skipped.
+// Told when a split file is not installed because a part of it was skipped;
+// the destination is shortened as in PathTooLongText.
 std::string SplitFileNotInstalledText(const std::string& destination);

@@ -1,16 +1,19 @@
 #include "install/run_directory.h"
 
 #include <cstring>
+#include <set>
+#include <vector>
 
-#include "platform/system_libraries.h"
 #include "engine/path_text.h"
+#include "platform/file_system.h"
+#include "platform/system_libraries.h"
 #include "platform/system_text.h"
 
-std::string runDirectory;
-std::set<std::string> runFiles;
-std::set<std::string> scheduledRunFiles;
-
 namespace {
+
+std::string runDirectory;                // the run's folder once made; empty before
+std::set<std::string> runFiles;          // files the run made there and may delete
+std::set<std::string> scheduledRunFiles; // copies waiting for the next restart
 
 // Names are drawn again when one is taken; a clash is already unlikely
 // enough with 128 random bits, so reaching the limit means something is wrong.
@@ -53,7 +56,7 @@ bool MakeRunDirectory() {
         const std::string path = temporary + "\\" + name;
         // Fails when anything of that name exists: a folder the run did not
         // make itself is never used.
-        if (CreateDirectoryA(path.c_str(), nullptr)) {
+        if (CreatePrivateDirectory(path)) {
             runDirectory = path;
             return true;
         }
@@ -66,6 +69,37 @@ bool MakeRunDirectory() {
 
 bool InRunDirectory(const std::string& path) {
     return !runDirectory.empty() && DirectoryOf(path) == runDirectory;
+}
+
+// Appends `source` to `target`, expanded when the platform's LZ compressor
+// packed it; any other file is copied as it is.
+bool AppendExpanded(const std::string& source, HANDLE target) {
+    HANDLE input = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (input == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    // The LZ functions take a file number of the 16-bit era; handles fit in
+    // one. LZClose closes the file as well.
+    const INT packed = LZInit(static_cast<INT>(reinterpret_cast<INT_PTR>(input)));
+    if (packed < 0) {
+        CloseHandle(input);
+        return false;
+    }
+    std::vector<char> buffer(64 * 1024);
+    bool done = true;
+    for (;;) {
+        const INT read = LZRead(packed, buffer.data(), static_cast<INT>(buffer.size()));
+        DWORD written = 0;
+        if (read <= 0 ||
+            !WriteFile(target, buffer.data(), static_cast<DWORD>(read), &written, nullptr) ||
+            written != static_cast<DWORD>(read)) {
+            done = read == 0;
+            break;
+        }
+    }
+    LZClose(packed);
+    return done;
 }
 
 } // namespace
@@ -126,17 +160,23 @@ std::string CopyToRunFile(const std::string& source, const std::string& stem,
         }
         // Fails when anything is there: the copy never writes through
         // something it did not create.
-        if (CopyFileA(source.c_str(), path.c_str(), TRUE)) {
-            runFiles.insert(path);
-            // A source from a write-protected disk would otherwise keep the
-            // read-only attribute, and the copy could not be removed.
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            return path;
+        HANDLE copy = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (copy == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+                return std::string();
+            }
+            continue;
         }
-        const DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+        runFiles.insert(path);
+        const bool copied = AppendExpanded(source, copy);
+        CloseHandle(copy);
+        if (!copied) {
+            DeleteRunFile(path);
             return std::string();
         }
+        return path;
     }
     return std::string();
 }
@@ -157,4 +197,12 @@ void RemoveRunDirectory() {
     }
     RemoveDirectoryA(runDirectory.c_str());
     runDirectory.clear();
+}
+
+void DiscardRunDirectory() {
+    for (const std::string& path : scheduledRunFiles) {
+        runFiles.insert(path);
+    }
+    scheduledRunFiles.clear();
+    RemoveRunDirectory();
 }

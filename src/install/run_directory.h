@@ -2,20 +2,15 @@
 
 #include <windows.h>
 
-#include <set>
 #include <string>
 
 // The temporary files of a run (the staging files of split files, the copies
 // that replace files at the next restart) live in a folder of the run's own
 // inside the Windows directory's TEMP folder. Anyone may create files in that
 // TEMP folder, so the run's folder is made afresh under a name nobody can
-// guess, its files are always created new, and nothing outside it is opened,
-// written or deleted: a file or link planted under a predictable name is never
-// touched.
-
-extern std::string runDirectory;                // the run's folder once made; empty before
-extern std::set<std::string> runFiles;          // files the run made there and may delete
-extern std::set<std::string> scheduledRunFiles; // copies waiting for the next restart
+// guess and with an access list that lets no other user in, its files are
+// always created new, and nothing outside it is opened, written or deleted: a
+// file or link planted under a predictable name is never touched.
 
 // The run's folder is named this, followed by 32 random hexadecimal digits.
 constexpr char kRunDirectoryPrefix[] = "VLSetup-";
@@ -36,7 +31,8 @@ void DeleteRunFile(const std::string& path);
 
 // Copies `source` into a new temporary file named `stem` and `extension`, or,
 // when the run has made one of that name already, `stem`, a dot, a number and
-// `extension`. Returns its path, or empty when it cannot be made.
+// `extension`. A source packed by the platform's LZ compressor is expanded on
+// the way. Returns its path, or empty when it cannot be made.
 std::string CopyToRunFile(const std::string& source, const std::string& stem,
                           const std::string& extension);
 
@@ -49,3 +45,7 @@ void KeepRunFile(const std::string& path);
 // the installation ends, start-up again at the end of the run; a later
 // temporary file makes a new folder.
 void RemoveRunDirectory();
+
+// Removes the folder with all the run made in it, the scheduled copies too,
+// and forgets it: a fresh start for a run that gives up its replacements.
+void DiscardRunDirectory();

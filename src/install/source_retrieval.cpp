@@ -2,19 +2,23 @@
 
 #include <windows.h>
 
+#include <set>
 #include <vector>
 
 #include "engine/model.h"
-#include "platform/system_libraries.h"
+#include "engine/path_text.h"
 #include "install/conflict_dialogs.h"
 #include "install/install_result.h"
-#include "engine/path_text.h"
 #include "install/run_directory.h"
+#include "install/split_files.h"
 #include "platform/quit_question.h"
-
-std::set<std::string> incompleteSplitFiles;
+#include "platform/system_libraries.h"
 
 namespace {
+
+// Staging files of split files that lack a part: a skipped part adds its file,
+// a first part starting the file afresh drops it.
+std::set<std::string> incompleteSplitFiles;
 
 class FileHandle {
   public:
@@ -64,7 +68,7 @@ PartFetch SkipPart(const std::string& stagingPath) {
     return PartFetch::Skipped;
 }
 
-uint32_t ExpandedSize(const std::string& path) {
+uint64_t ExpandedSize(const std::string& path) {
     PSTR actualName = nullptr;
     DWORD sourceSize = 0;
     DWORD targetSize = 0;
@@ -76,39 +80,25 @@ uint32_t ExpandedSize(const std::string& path) {
     if (actualName != nullptr) {
         LocalFree(actualName);
     }
+    // The service counts in 32 bits; a file that is not packed, such as a
+    // joined split file, may be 4 GiB and more.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (compression == FILE_COMPRESSION_NONE &&
+        GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
     return targetSize;
 }
 
 } // namespace
 
-std::string StagingNameOf(const FileRecord& record) {
-    return FileNameOf(record.destination) + ".ToInstall.TMP";
-}
-
-std::string StagingPathOf(const FileRecord& record) {
-    return RunFilePath(StagingNameOf(record));
-}
-
-bool StartsSplitFile(std::size_t index) {
-    for (std::size_t i = index; i-- > 0;) {
-        const FileRecord& earlier = model.files[i];
-        if (earlier.splitPart != 0) {
-            return earlier.lastPart != 0 ||
-                   FileNameOf(earlier.destination) != FileNameOf(model.files[index].destination);
-        }
-    }
-    return true;
-}
-
 PartFetch FetchPart(std::size_t index, std::string& stagingPath) {
     const FileRecord& record = model.files[index];
-    stagingPath = StagingPathOf(record);
-    const bool firstPart = StartsSplitFile(index);
-    if (firstPart) {
-        incompleteSplitFiles.erase(stagingPath);
+    stagingPath = RunFilePath(StagingNameOf(record));
+    if (StartsSplitFile(model.files, index)) {
         // What the run joined under this name before (parts joined for the
         // size query, a file that never got its last part) is not joined in.
-        DeleteRunFile(stagingPath);
+        DiscardStagingFile(stagingPath);
     }
     if (stagingPath.size() >= MAX_PATH || record.source.size() >= MAX_PATH) {
         const std::string& longPath = stagingPath.size() >= MAX_PATH ? stagingPath : record.source;
@@ -134,7 +124,7 @@ PartFetch FetchPart(std::size_t index, std::string& stagingPath) {
         }
         staging.Close();
 
-        InstallQuestions& questions = ScreenQuestions();
+        ScreenQuestions questions;
         switch (questions.AskForDisk(record.source, DiskPromptText(record.disk))) {
         case DiskPromptAnswer::Retry:
             break;
@@ -150,7 +140,16 @@ PartFetch FetchPart(std::size_t index, std::string& stagingPath) {
     }
 }
 
-uint32_t QuerySourceSize(std::size_t index) {
+bool SplitFileIsWhole(const std::string& stagingPath) {
+    return incompleteSplitFiles.count(stagingPath) == 0;
+}
+
+void DiscardStagingFile(const std::string& stagingPath) {
+    incompleteSplitFiles.erase(stagingPath);
+    DeleteRunFile(stagingPath);
+}
+
+uint64_t QuerySourceSize(std::size_t index) {
     if (index >= model.files.size()) {
         return 0;
     }
@@ -163,8 +162,7 @@ uint32_t QuerySourceSize(std::size_t index) {
     if (fetch != PartFetch::Quit && record.lastPart == 0) {
         return 0; // the following parts are appended to the staging file
     }
-    const uint32_t size = fetch == PartFetch::Quit ? 0 : ExpandedSize(stagingPath);
-    DeleteRunFile(stagingPath);
-    incompleteSplitFiles.erase(stagingPath);
+    const uint64_t size = fetch == PartFetch::Quit ? 0 : ExpandedSize(stagingPath);
+    DiscardStagingFile(stagingPath);
     return size;
 }

@@ -6,3 +6,11 @@
 // a, b and c as needed; roots such as "C:\" and "\\server\share\" are taken as
 // they are). True when the directory exists afterwards.
 bool CreateDirectoryPath(const std::string& directory);
+
+// Creates the one directory `directory` (its parent must exist) with an access
+// list of its own that nothing from the parent is inherited into: full access
+// for the user the program runs as, SYSTEM and the Administrators, and no one
+// else; what is made inside inherits it. False when it cannot be made (the
+// platform's last error tells why, ERROR_ALREADY_EXISTS when something of
+// that name is there).
+bool CreatePrivateDirectory(const std::string& directory);

@@ -122,8 +122,8 @@ struct LoadedLibraries {
 
 } // namespace
 
-const SystemFunctionTable& SystemFunctions() {
-    static const LoadedLibraries libraries;
+SystemFunctionTable& SystemFunctions() {
+    static LoadedLibraries libraries;
     return libraries.table;
 }
 

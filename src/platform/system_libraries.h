@@ -28,8 +28,9 @@ struct SystemFunctionTable {
 
 // The table, filled on first use. Each entry is the system's function, or,
 // when the library or the function cannot be had, a stand-in that fails the
-// way the function reports a failure; no entry is ever null.
-const SystemFunctionTable& SystemFunctions();
+// way the function reports a failure; no entry is ever null. The program only
+// reads it; tests put a recording stand-in in front of an entry.
+SystemFunctionTable& SystemFunctions();
 
 // Makes libraries that are loaded by name come from the system directory only
 // (SetDefaultDllDirectories), or, on systems without that, at least not from

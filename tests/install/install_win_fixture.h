@@ -1,0 +1,150 @@
+// What the Windows tests of the installation engine share: a thread that answers the boxes
+// and dialogs the engine brings up, and a fixture with fresh engine state, DP in a temporary
+// root, and the uninstall log.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/interpreter.h"
+#include "engine/model.h"
+#include "engine/variables.h"
+#include "install/conflict_dialogs.h"
+#include "install/run_directory.h"
+#include "install/uninstall_log.h"
+#include "platform/app_state.h"
+#include "test_support.h"
+
+namespace installtest {
+
+using namespace vltest;
+
+inline std::string Built(const std::string& name) {
+    return WinePath(VL_INSTALL_TEST_FILES) + "\\" + name;
+}
+
+// An expected box or dialog: its caption, the commands posted to it, a look at it first.
+struct Box {
+    std::string caption;
+    std::vector<int> commands;
+    std::function<void(HWND)> look = nullptr;
+};
+
+// Answers, from a second thread, the boxes of this process in the order given. A box out
+// of order is noted with a "!" and closed with No, so that a fault fails the test instead
+// of hanging it. Seen() gives the captions of all boxes once the expected ones came.
+class Answerer {
+  public:
+    explicit Answerer(std::vector<Box> boxes = {}) : boxes_(boxes), thread_([this] { Run(); }) {}
+    ~Answerer() { Seen(); }
+    std::vector<std::string> Seen() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        return seen_;
+    }
+    std::vector<std::string> Expected() const {
+        std::vector<std::string> captions;
+        for (const Box& box : boxes_)
+            captions.push_back(box.caption);
+        return captions;
+    }
+
+  private:
+    static BOOL CALLBACK Find(HWND window, LPARAM found) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        char name[16] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (process == GetCurrentProcessId() && std::string(name) == "#32770" &&
+            IsWindowVisible(window))
+            *reinterpret_cast<HWND*>(found) = window;
+        return *reinterpret_cast<HWND*>(found) == nullptr;
+    }
+    void Run() {
+        std::size_t next = 0;
+        for (int idle = 0; !stop_ || (next < boxes_.size() && idle < 2000); idle += stop_ ? 1 : 0) {
+            HWND box = nullptr;
+            EnumWindows(Find, reinterpret_cast<LPARAM>(&box));
+            char caption[512] = "";
+            if (box == nullptr || !GetWindowTextA(box, caption, sizeof caption)) {
+                Sleep(10);
+                continue;
+            }
+            const bool expected = next < boxes_.size() && boxes_[next].caption == caption;
+            seen_.push_back(expected ? caption : std::string("!") + caption);
+            if (expected && boxes_[next].look)
+                boxes_[next].look(box);
+            for (int command : expected ? boxes_[next++].commands : std::vector<int>{IDNO, 1042})
+                PostMessageA(box, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+            for (int wait = 0; wait < 1000 && IsWindowVisible(box); ++wait)
+                Sleep(10);
+        }
+    }
+
+    std::vector<Box> boxes_;
+    std::vector<std::string> seen_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+class InstallTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        static HMODULE templates =
+            LoadLibraryExA(WinePath(VL_SETUP_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        instance = templates;
+        char temp[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, temp);
+        root = std::string(temp) + "vlinstall";
+        app = root + "\\app";
+        Fresh();
+    }
+    void TearDown() override {
+        Fresh();
+        RemoveTree(root);
+    }
+    // Engine state as at the start of a run, an empty root and an empty log.
+    void Fresh() {
+        DiscardRunDirectory();
+        model.Clear();
+        variables.Clear();
+        ResetConflictAnswers();
+        ResetQuitRequest();
+        CloseUninstallLog();
+        RemoveTree(root);
+        CreateDirectoryA(root.c_str(), nullptr);
+        ASSERT_TRUE(OpenUninstallLog(root + "\\Uninstall.log"));
+        variables.Assign("DP", app + "\\");
+        char windows[MAX_PATH] = "";
+        GetWindowsDirectoryA(windows, MAX_PATH);
+        variables.Assign("WINPATH", windows);
+    }
+    // A record whose source `name` on disk 1 holds `bytes`.
+    FileRecord& Add(const std::string& name, const std::string& bytes,
+                    const std::string& destination, int shared = 0) {
+        FileRecord record;
+        record.source = root + "\\disk1\\" + name;
+        EXPECT_TRUE(WriteBytes(record.source, bytes)) << name;
+        record.destination = destination;
+        record.shared = shared;
+        model.files.push_back(record);
+        return model.files.back();
+    }
+    std::string Log() {
+        CloseUninstallLog();
+        return ReadBytes(root + "\\Uninstall.log");
+    }
+
+    std::string root;
+    std::string app;
+};
+
+} // namespace installtest
