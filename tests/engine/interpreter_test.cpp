@@ -77,32 +77,26 @@ TEST_F(InterpreterTest, DemoScriptConfiguresTheModelAndRunsItsPagesInOrder) {
               RunOutcome::Finished);
     EXPECT_EQ(host.log, (Log{"Now mo: Hello mo", "page 101", "page 106", "page 105", "page 113",
                              "page 111"}));
-    EXPECT_EQ(variables.Lookup("APPNAME"), "Demo");
-    EXPECT_EQ(variables.Lookup("PROGRAMGROUP"), "Demo");
-    EXPECT_EQ(variables.Lookup("DP"), "C:\\Program Files\\Demo\\");
-    EXPECT_EQ(variables.Lookup("mox"), "Demo!");
-    EXPECT_EQ(variables.Lookup("WELCOMESTRING"), "Installs Demo.");
-    EXPECT_EQ(variables.Lookup("WELCOMESTRING_CAP"), "Demo Setup");
-    EXPECT_EQ(variables.Lookup("WELCOMESTRING2"), "mo");
-    EXPECT_EQ(variables.Lookup("DEVELOPERNAME"), "By mo");
-    EXPECT_EQ(variables.Lookup("CAPTION"), "Demo Setup");
-
+    Args values;
+    for (const char* name : {"APPNAME", "PROGRAMGROUP", "DP", "mox", "WELCOMESTRING",
+                             "WELCOMESTRING_CAP", "WELCOMESTRING2", "DEVELOPERNAME", "CAPTION"}) {
+        values.push_back(variables.Lookup(name));
+    }
+    EXPECT_EQ(values, (Args{"Demo", "Demo", "C:\\Program Files\\Demo\\", "Demo!", "Installs Demo.",
+                            "Demo Setup", "mo", "By mo", "Demo Setup"}));
     ASSERT_EQ(model.sections.size(), 1u);
     EXPECT_EQ(model.sections[0].comment, "[M] itself"); // stored as written
-    EXPECT_EQ(model.sections[0].mandatory, 1);
-    EXPECT_EQ(model.sections[0].reservedNumber, 7);
+    EXPECT_EQ(model.sections[0].mandatory * 10 + model.sections[0].reservedNumber, 17);
     ASSERT_EQ(model.files.size(), 1u);
     const FileRecord& file = model.files[0];
-    EXPECT_EQ(file.source, "C:\\setup\\demo.exe");
-    EXPECT_EQ(file.destination, "[DP]\\demo.exe"); // expanded when installed, to the chosen DP
-    EXPECT_EQ(file.section, "Program [M]");
-    EXPECT_EQ(file.shortcutName, "[M]");
+    // The destination is expanded when the file is installed, to the DP chosen by then.
+    EXPECT_EQ((Args{file.source, file.destination, file.section, file.shortcutName}),
+              (Args{"C:\\setup\\demo.exe", "[DP]\\demo.exe", "Program [M]", "[M]"}));
     EXPECT_EQ((std::vector<int>{file.shared, file.disk, file.splitPart, file.lastPart,
                                 file.reservedFlag, file.createShortcut}),
               (std::vector<int>{0, 4464, 1, 0, 1, 1}));
     ASSERT_EQ(model.windows.size(), 1u);
-    EXPECT_EQ(model.windows[0].name, "agree[M]");
-    EXPECT_EQ(model.windows[0].text, "I mo");
+    EXPECT_EQ((Args{model.windows[0].name, model.windows[0].text}), (Args{"agree[M]", "I mo"}));
     EXPECT_EQ((std::vector<int>{model.windows[0].left, model.windows[0].top, model.windows[0].right,
                                 model.windows[0].bottom}),
               (std::vector<int>{20, 250, 200, 270}));
