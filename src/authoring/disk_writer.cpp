@@ -31,18 +31,6 @@ std::string FolderOf(const std::string& relative) {
     return slash == std::string::npos ? "" : relative.substr(0, slash);
 }
 
-// A folder's own files come before its subfolders, so that the wizard, which
-// creates only the last folder of a destination, finds the parent made.
-std::string OrderKey(const std::string& relative) {
-    std::string key;
-    std::size_t start = 0;
-    for (std::size_t slash; (slash = relative.find('/', start)) != std::string::npos;
-         start = slash + 1) {
-        key += '\x02' + relative.substr(start, slash + 1 - start);
-    }
-    return key + '\x01' + relative.substr(start);
-}
-
 // Why a file cannot travel under its name; empty when it can.
 std::string NameProblem(const std::string& relative) {
     for (const char c : relative) {
@@ -99,8 +87,7 @@ bool Inside(const fs::path& inner, const fs::path& outer) {
 
 class Packer {
   public:
-    Packer(const PackOptions& options, std::string& warnings, std::string& error)
-        : options_(options), warnings_(warnings), error_(error) {}
+    Packer(const PackOptions& options, std::string& error) : options_(options), error_(error) {}
     bool Run(std::string& addFileLines);
 
   private:
@@ -114,10 +101,8 @@ class Packer {
     bool Plan(std::string& addFileLines);
     bool WriteDisks();
     bool WriteSetup();
-    void WarnAboutNestedFolders();
 
     const PackOptions& options_;
-    std::string& warnings_;
     std::string& error_;
     fs::path source_;
     fs::path output_;
@@ -177,8 +162,7 @@ bool Packer::CollectFiles() {
     if (error) {
         return Fail("cannot read the folder " + options_.sourceDirectory + ": " + error.message());
     }
-    std::sort(paths.begin(), paths.end(),
-              [](const std::string& a, const std::string& b) { return OrderKey(a) < OrderKey(b); });
+    std::sort(paths.begin(), paths.end());
     std::set<std::string> seen;
     for (const std::string& path : paths) {
         const std::string problem = NameProblem(path);
@@ -319,26 +303,6 @@ bool Packer::WriteSetup() {
     return true;
 }
 
-// The wizard creates the last folder of a destination only: a folder whose
-// parent holds no file of its own (so nothing made the parent) cannot be
-// installed into.
-void Packer::WarnAboutNestedFolders() {
-    std::set<std::string> made = {""};
-    std::set<std::string> warned;
-    for (const PackedFile& file : files_) {
-        const std::string folder = FolderOf(file.relativePath);
-        const std::string parent = FolderOf(folder);
-        if (made.count(folder) != 0 || made.count(parent) != 0) {
-            made.insert(folder);
-        } else if (warned.insert(folder).second) {
-            warnings_ += "warning: the files in " + folder +
-                         " will not install: the wizard creates only the last folder of a "
-                         "destination, and " +
-                         parent + " holds no file of its own\n";
-        }
-    }
-}
-
 bool Packer::Run(std::string& addFileLines) {
     if (!CheckFolders() || !CollectFiles()) {
         return false;
@@ -354,13 +318,11 @@ bool Packer::Run(std::string& addFileLines) {
             fs::file_size(fs::path(options_.setupDirectory) / kSetupPrograms[1], error);
         setupBytes_ += error ? 0 : uninstaller;
     }
-    WarnAboutNestedFolders();
     return ChooseStoredForms() && Plan(addFileLines) && WriteDisks() && WriteSetup();
 }
 
 } // namespace
 
-int PackDisks(const PackOptions& options, std::string& addFileLines, std::string& warnings,
-              std::string& error) {
-    return Packer(options, warnings, error).Run(addFileLines) ? 0 : 1;
+int PackDisks(const PackOptions& options, std::string& addFileLines, std::string& error) {
+    return Packer(options, error).Run(addFileLines) ? 0 : 1;
 }

@@ -18,7 +18,5 @@ struct PackOptions {
 };
 
 // Writes the disks and returns 0, with the AddFile lines in `addFileLines`;
-// returns 1 with the reason in `error` when it refuses or fails. `warnings`
-// receives lines about what the wizard would not install.
-int PackDisks(const PackOptions& options, std::string& addFileLines, std::string& warnings,
-              std::string& error);
+// returns 1 with the reason in `error` when it refuses or fails.
+int PackDisks(const PackOptions& options, std::string& addFileLines, std::string& error);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -222,11 +223,6 @@ class Checker {
     void CheckAddFile(int index);
     void CheckSplitPart(int index);
     void CheckSource(int index);
-    void ReportUnfinishedSplit() {
-        Report(reader_.StatementPosition(splitStart_), Severity::Error,
-               "split file " + Quoted(splitName_) +
-                   " never reaches a part with lastPart set, so it is never installed");
-    }
     void Finish();
 
     const ScriptReader& reader_;
@@ -245,10 +241,8 @@ class Checker {
     std::unordered_set<std::string> sections_;
     FileLookup files_;
     bool uninstallerAdded_ = false;
-    // The split file being joined: its destination's file name and first part.
-    bool splitOpen_ = false;
-    std::string splitName_;
-    int splitStart_ = 0;
+    // Split files still being joined: the first part, by destination name.
+    std::map<std::string, int> openSplitFiles_;
 };
 
 void Checker::Report(ScriptPosition position, Severity severity, std::string message) {
@@ -452,26 +446,23 @@ void Checker::CheckAddFile(int index) {
 }
 
 // Follows the wizard's joining of parts: a part continues the file of the
-// nearest earlier part unless that one was the last or names another file.
+// nearest earlier part with the same destination name, unless that one was
+// the last; parts of other files may stand in between.
 void Checker::CheckSplitPart(int index) {
     if (LenientFlag(std::string(Arg(index, 5))) == 0) {
         return;
     }
     const bool last = LenientFlag(std::string(Arg(index, 6))) != 0;
     const std::string name(FileNameOf(Arg(index, 1)));
-    const bool starts = !splitOpen_ || name != splitName_;
-    if (starts && splitOpen_) {
-        ReportUnfinishedSplit();
+    const auto open = openSplitFiles_.find(name);
+    if (open == openSplitFiles_.end() && last) {
+        ReportAt(index, 6, Severity::Error,
+                 "lastPart of " + Quoted(name) + " without earlier parts of that destination");
+    } else if (open == openSplitFiles_.end()) {
+        openSplitFiles_.emplace(name, index);
+    } else if (last) {
+        openSplitFiles_.erase(open);
     }
-    if (starts && last) {
-        Report(reader_.StatementPosition(index), Severity::Error,
-               "lastPart of " + Quoted(name) + " without earlier parts of that destination");
-    }
-    if (starts) {
-        splitStart_ = index;
-        splitName_ = name;
-    }
-    splitOpen_ = !last;
 }
 
 void Checker::CheckSource(int index) {
@@ -501,8 +492,10 @@ void Checker::CheckSource(int index) {
 }
 
 void Checker::Finish() {
-    if (splitOpen_) {
-        ReportUnfinishedSplit();
+    for (const auto& [name, first] : openSplitFiles_) {
+        Report(reader_.StatementPosition(first), Severity::Error,
+               "split file " + Quoted(name) +
+                   " never reaches a part with lastPart set, so it is never installed");
     }
     for (const auto& [index, name] : destinationReferences_) {
         const auto copy = std::upper_bound(showCopies_.begin(), showCopies_.end(), index);

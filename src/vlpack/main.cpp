@@ -64,10 +64,8 @@ int main(int argc, char** argv) {
     options.outputDirectory = positional[1];
 
     std::string lines;
-    std::string warnings;
     std::string error;
-    const int result = PackDisks(options, lines, warnings, error);
-    std::fputs(warnings.c_str(), stderr);
+    const int result = PackDisks(options, lines, error);
     if (result != 0) {
         std::fprintf(stderr, "vlpack: %s\n", error.c_str());
         return result;

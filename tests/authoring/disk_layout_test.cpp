@@ -32,8 +32,8 @@ std::string Fresh(const std::string& name) {
 }
 
 int Pack(const PackOptions& options, std::string* lines = nullptr) {
-    std::string printed, warnings, error;
-    const int result = PackDisks(options, printed, warnings, error);
+    std::string printed, error;
+    const int result = PackDisks(options, printed, error);
     if (lines != nullptr) {
         *lines = printed;
     }

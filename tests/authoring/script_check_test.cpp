@@ -23,6 +23,11 @@ const std::string kTail = kUninstaller + "ShowCopy()\n";
 const std::string kWindow =
     R"(AddWindow("DIALOG_DEST", "c", "LABEL", "t", "0", "1", "2", "3", "4"))";
 
+// An AddFile of a part of g.txt, cut at its lastPart flag.
+const std::string kG = R"(AddFile("b", "[DP]\g.txt", "S", "0", "1", "1", )";
+const std::string kGEnd = R"(, "0", "0", ""))"
+                          "\n";
+
 // An AddFile of f.txt in section S; `flags` are arguments 4, 6 and 7.
 std::string File(const std::string& flags, const std::string& source = R"("a")",
                  const std::string& section = R"("S")") {
@@ -55,13 +60,12 @@ TEST(ScriptCheck, EachRuleReportsAtTheStatementOrArgumentItConcerns) {
                       last = R"("0", "1", "1")";
     const Row rows[] = {
         {"a clean script", kHead + File(plain) + kTail},
-        {"a split file completed by its last part", kHead + File(part) + File(last) + kTail},
+        {"two split files listed interleaved, each completed by its last part",
+         kHead + File(part) + kG + R"("0")" + kGEnd + File(last) + kG + R"("1")" + kGEnd + kTail},
         {"wrong argument count", kHead + "@SetAppName()\n" + kTail},
         {"section not created before", kHead + File(plain, R"("a")", R"(@"T")") + kTail},
         {"split file without its last part, then a last part of another file",
-         kHead + "@" + File(part) +
-             R"(@AddFile("b", "[DP]\g.txt", "S", "0", "1", "1", "1", "0", "0", ""))" + "\n" +
-             kTail},
+         kHead + "@" + File(part) + kG + R"(@"1")" + kGEnd + kTail},
         {"missing source", kHead + File(plain, R"(@"[SP]\missing.txt")") + kTail},
         {"copy page without application name", R"(CreateSection("S", "1", "0", "c"))"
                                                "\n" +
