@@ -53,7 +53,9 @@ if [ -z "${DISPLAY:-}" ] || [ -n "${VL_FORCE_XVFB:-}" ]; then
         for n in $(seq 91 140); do
             if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then _vl_disp=":$n"; break; fi
         done
-        nohup Xvfb "$_vl_disp" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        # The lock's descriptor is not handed down: a long-lived child holding it
+        # would block every later run once this shell is gone.
+        nohup Xvfb "$_vl_disp" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 9>&- &
         echo $! >"$_vl_state/xvfb.pid"
         echo "$_vl_disp" >"$_vl_state/xvfb.display"
         for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${_vl_disp#:}" ] && break; sleep 0.1; done
@@ -70,14 +72,14 @@ if [ ! -f "$WINEPREFIX/.vl-ready-$VL_WINE_BITS" ]; then
     # A prefix made by the other loader cannot be used by this one.
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    "$VL_WINE" wineboot -i >/dev/null 2>&1
-    "$VL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    "$VL_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    "$VL_WINE" wineboot -i >/dev/null 2>&1 8>&-
+    "$VL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 8>&-
+    "$VL_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 8>&-
     # The caption buttons are drawn with Marlett; Debian ships it outside the prefix.
     if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
         cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     fi
-    "$(_vl_wineserver)" -w
+    "$(_vl_wineserver)" -w 8>&-
     touch "$WINEPREFIX/.vl-ready-$VL_WINE_BITS"
 fi
 flock -u 8
