@@ -69,3 +69,7 @@ TEST(MapInstallResult, DecidesOnTheServiceResult) {
         EXPECT_EQ(*questions.answers, '\0') << row.bits;
     }
 }
+
+TEST(PathTooLongText, AVeryLongPathDoesNotMakeAVeryLongBox) {
+    EXPECT_LT(PathTooLongText(std::string(40000, 'p')).size(), 320u);
+}
