@@ -40,7 +40,7 @@ TEST_F(LostDataTest, ClosingTheBackgroundWindowStopsTheRun) {
              ExpectExit(0)}),
         "");
     EXPECT_FALSE(Exists(Target("one.txt")));
-    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "DisplayName"), "<none>");
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "DisplayName"), "<no key>");
 }
 
 // Parts listed by disk: each file's first part starts its own staging file.
@@ -71,7 +71,7 @@ TEST_F(LostDataTest, NoApplicationNameRegistersNothing) {
                           "ShowCopy();"}),
                   {ExpectExit(0)}),
               "");
-    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kUninstallParent, "UninstallString"), "<none>");
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kUninstallParent, "UninstallString"), "<no value>");
     EXPECT_EQ(LogAfterFiles(ReadBytes(Target("Uninstall.log"))),
               ShortPath(Target("one.txt")) + "\r\nNONSHARED\r\n[REGISTRY]\r\n");
 }

@@ -138,9 +138,13 @@ void RemoveLink(const std::string& link) {
 std::string RegistryText(HKEY root, const std::string& key, const std::string& value) {
     char text[4096] = {};
     DWORD size = sizeof text - 1;
-    return RegGetValueA(root, key.c_str(), value.c_str(), RRF_RT_REG_SZ, nullptr, text, &size)
-               ? "<none>"
-               : text;
+    if (!RegGetValueA(root, key.c_str(), value.c_str(), RRF_RT_REG_SZ, nullptr, text, &size))
+        return text;
+    HKEY opened;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened))
+        return "<no key>";
+    RegCloseKey(opened);
+    return "<no value>";
 }
 
 std::string UninstallKey(const std::string& app) {

@@ -11,7 +11,7 @@
 //   RemoveTree(dir)        a directory with all it holds (never holding a planted link)
 //   ShortPath(p), SystemDirectory(), WindowsTemp(), StartMenuPrograms()
 //   MakeLink(link, target), RemoveLink(link), PointsTo(link, target)   symbolic links
-//   RegistryText(root, key, value)    a REG_SZ, "<none>" when there is none
+//   RegistryText(root, key, value)    a REG_SZ, else "<no key>" or "<no value>"
 //   UninstallKey(app)      "Software\...\Uninstall\" + app, under HKEY_LOCAL_MACHINE
 //   RemoveUninstallEntry(app)
 //   SavedRegistryValue     puts a value back as it was when it goes out of scope
