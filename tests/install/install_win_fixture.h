@@ -50,11 +50,14 @@ class Answerer {
             thread_.join();
         return seen_;
     }
-    std::vector<std::string> Expected() const {
-        std::vector<std::string> captions;
+    // Empty when exactly the expected boxes came, in order; else the captions of all.
+    std::string Unexpected() {
+        std::string expected, seen;
         for (const Box& box : boxes_)
-            captions.push_back(box.caption);
-        return captions;
+            expected += box.caption + "|";
+        for (const std::string& caption : Seen())
+            seen += caption + "|";
+        return seen == expected ? "" : seen;
     }
 
   private:
