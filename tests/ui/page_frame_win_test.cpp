@@ -41,13 +41,13 @@ LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// The quit questions on the screen; with `answer` each is answered No. Found
-// by their internal titles: asking a window of the test's thread for its text
-// would wait for that thread.
-int QuitQuestions(bool answer) {
+// The quit questions that `thread` shows; with `answer` each is answered No.
+// Found by their internal titles: asking a window of the test's thread for its
+// text would wait for that thread.
+int QuitQuestions(DWORD thread, bool answer) {
     int count = 0;
     for (HWND box = nullptr; (box = FindWindowExA(nullptr, box, "#32770", "Quit setup"));) {
-        if (IsWindowVisible(box)) {
+        if (IsWindowVisible(box) && GetWindowThreadProcessId(box, nullptr) == thread) {
             ++count;
             if (answer) {
                 PostMessageA(box, WM_COMMAND, IDNO, 0);
@@ -77,16 +77,17 @@ TEST(QuitQuestion, IsTaskModalAndNeverStacks) {
     HWND page = MakeWindow("VLTestPage", PageProc);
     bool pageDisabled = false;
     int questions = 0;
+    const DWORD thread = GetCurrentThreadId();
     std::thread user([&] {
-        for (int i = 0; i < 500 && QuitQuestions(false) == 0; ++i) {
+        for (int i = 0; i < 500 && QuitQuestions(thread, false) == 0; ++i) {
             Sleep(20);
         }
         pageDisabled = !IsWindowEnabled(page);
         PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_CANCEL_PAGE, BN_CLICKED), 0);
         PostMessageA(page, WM_APP, 0, 0);
         WaitForSingleObject(asked, 10000);
-        questions = QuitQuestions(false);
-        while (QuitQuestions(true) > 0) {
+        questions = QuitQuestions(thread, false);
+        while (QuitQuestions(thread, true) > 0) {
             Sleep(50);
         }
     });
