@@ -66,7 +66,7 @@ if [ -z "${DISPLAY:-}" ] || [ -n "${VL_FORCE_XVFB:-}" ]; then
 fi
 
 # The prefix: created once, tuned for tests (no window manager waits, no crash dialog).
-exec 8>"$_vl_state/prefix.lock"
+exec 8>"$_vl_state/prefix-$(basename "$WINEPREFIX").lock"
 flock 8
 if [ ! -f "$WINEPREFIX/.vl-ready-$VL_WINE_BITS" ]; then
     # A prefix made by the other loader cannot be used by this one.
