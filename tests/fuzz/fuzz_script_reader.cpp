@@ -110,9 +110,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetBackgroundSettings();
     programFilesDir = "C:\\Program Files\\";
     variables.Assign("SP", "C:\\setup");
-    variables.Assign("SETUPFILE", "C:\\setup\\SetupScript.ini");
-    variables.Assign("WINPATH", "C:\\WINDOWS");
-    variables.Assign("SYSPATH", "C:\\WINDOWS\\system32");
     variables.Assign("DP", programFilesDir);
 
     scriptReader.ScanText(text);
