@@ -7,6 +7,7 @@
 #include "engine/uninstall_log_text.h"
 #include "engine/variables.h"
 #include "install/conflict_dialogs.h"
+#include "install/removal.h"
 #include "install/restart_replace.h"
 #include "install/self_register.h"
 #include "install/source_retrieval.h"
@@ -144,6 +145,7 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
         return 0;
     }
 
+    const bool existed = FileExists(destination);
     DWORD flags = 0;
     ServiceTemporaryFile temporary;
     temporary.directory = recommended;
@@ -182,9 +184,17 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
     }
 
     HMODULE library = LoadInstalledLibrary(destination);
-    WriteUninstallLog(SharedLogEntry(recommended, destinationName));
+    RunLogEntry logged;
+    logged.entry.path = recommended + "\\" + destinationName;
+    logged.entry.shared = true;
+    logged.installed = destination;
+    logged.madeByThisRun = !existed;
+    LogInstalledEntry(SharedLogEntry(recommended, destinationName), logged);
+    CountSharedFileUse(logged.entry.path);
     if (library != nullptr) {
-        RegisterServer(library, destination);
+        runLogEntries.back().entry.registration = RegisterServer(library, destination)
+                                                      ? SelfRegistration::Registered
+                                                      : SelfRegistration::NoExport;
     }
     installedPath = destination;
     return 0;
@@ -199,7 +209,7 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
         TellPathTooLong(source, FitsPlatform(destination) ? source.Path() : destination);
         return 1;
     }
-    CreateDirectoryPath(directory);
+    CreateDirectoryPath(directory, &runMadeDirectories);
 
     const bool existed = FileExists(destination);
     if (existed && !OverwriteAllAnswered() && AskOverwrite(destination) == 0) {
@@ -254,7 +264,11 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
 
     // The uninstaller reads the short form, taken from the file as installed.
     const std::string shortPath = ShortPathOf(destination);
-    WriteUninstallLog(NonSharedLogEntry(DirectoryOf(shortPath), FileNameOf(shortPath)));
+    RunLogEntry logged;
+    logged.entry.path = shortPath;
+    logged.installed = destination;
+    logged.madeByThisRun = !existed;
+    LogInstalledEntry(NonSharedLogEntry(DirectoryOf(shortPath), FileNameOf(shortPath)), logged);
     installedPath = destination;
     return 0;
 }

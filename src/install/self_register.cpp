@@ -11,7 +11,7 @@ HMODULE LoadInstalledLibrary(const std::string& installedPath) {
     return LoadLibraryByPath(installedPath);
 }
 
-void RegisterServer(HMODULE library, const std::string& installedPath) {
+bool RegisterServer(HMODULE library, const std::string& installedPath) {
     using RegisterFunction = HRESULT(STDAPICALLTYPE*)();
     const auto registerServer =
         reinterpret_cast<RegisterFunction>(GetProcAddress(library, "DllRegisterServer"));
@@ -29,4 +29,5 @@ void RegisterServer(HMODULE library, const std::string& installedPath) {
         WriteUninstallLog(RegistrationLogLine(false));
     }
     FreeLibrary(library);
+    return registerServer != nullptr;
 }

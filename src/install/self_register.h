@@ -13,5 +13,5 @@ HMODULE LoadInstalledLibrary(const std::string& installedPath);
 // calls the library's DllRegisterServer when it exports one (a failure,
 // including the result 1, is reported in the "Server registration" message
 // owned by the current page) and writes AUTOREGSVR, or NOAUTOREGSVR without
-// the export. Frees the library.
-void RegisterServer(HMODULE library, const std::string& installedPath);
+// the export. Frees the library. Returns whether it exports DllRegisterServer.
+bool RegisterServer(HMODULE library, const std::string& installedPath);

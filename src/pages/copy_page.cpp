@@ -9,6 +9,7 @@
 #include "engine/uninstall_log_text.h"
 #include "engine/variables.h"
 #include "install/install_file.h"
+#include "install/take_back.h"
 #include "install/uninstall_log.h"
 #include "pages/shortcuts.h"
 #include "platform/file_system.h"
@@ -32,6 +33,16 @@ void SetBarPosition(HWND page, int bar, std::size_t position) {
     SendDlgItemMessageA(page, bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
+void SetText(HKEY key, const char* name, const std::string& value) {
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+}
+
+void SetNumber(HKEY key, const char* name, DWORD value) {
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+// The entry of the platform's list of installed programs.
 void RegisterUninstall(const std::string& keyPath) {
     HKEY key = nullptr;
     DWORD disposition = 0;
@@ -39,13 +50,20 @@ void RegisterUninstall(const std::string& keyPath) {
                         KEY_ALL_ACCESS, nullptr, &key, &disposition) != ERROR_SUCCESS) {
         return;
     }
-    const std::string name = variables.Lookup("APPNAME");
-    const std::string command = UninstallCommand(variables.Lookup("DP"));
-    RegSetValueExA(key, "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
-                   static_cast<DWORD>(name.size() + 1));
-    RegSetValueExA(key, "UninstallString", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>(command.size() + 1));
+    const std::string installDirectory = variables.Lookup("DP");
+    const std::string command = UninstallCommand(installDirectory);
+    SetText(key, "DisplayName", variables.Lookup("APPNAME"));
+    SetText(key, "UninstallString", command);
+    SetText(key, "QuietUninstallString", command + " /quiet");
+    SetText(key, "DisplayIcon", FileInInstallDirectory(installDirectory, "VLUninstall.exe"));
+    SetText(key, "InstallLocation", installDirectory);
+    const std::string developer = variables.Lookup("DEVELOPERNAME");
+    if (!developer.empty()) {
+        SetText(key, "Publisher", developer);
+    }
+    SetNumber(key, "EstimatedSize", static_cast<DWORD>((runInstalledBytes + 1023) / 1024));
+    SetNumber(key, "NoModify", 1);
+    SetNumber(key, "NoRepair", 1);
     RegCloseKey(key);
 }
 
@@ -57,9 +75,10 @@ void RunInstallation(HWND page) {
         return;
     }
     const std::string installDirectory = variables.Lookup("DP");
-    CreateDirectoryPath(installDirectory);
+    CreateDirectoryPath(installDirectory, &runMadeDirectories);
 
-    if (!OpenUninstallLog(FileInInstallDirectory(installDirectory, "Uninstall.log"))) {
+    const std::string logPath = FileInInstallDirectory(installDirectory, "Uninstall.log");
+    if (!OpenUninstallLog(logPath)) {
         MessageBoxA(nullptr,
                     "UNINSTALL WILL NOT BE AVAILABLE, BECAUSE LOG FILE COULD NOT BE CREATED!",
                     "UNEXPECTED ERROR", MB_OK);
@@ -75,20 +94,23 @@ void RunInstallation(HWND page) {
     SetBarRange(page, IDC_COPY_SECTION_PROGRESS, sectionCount);
     RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 
-    if (InstallSections(page) != 0) {
-        ConfirmQuit(2);
-    }
-
-    // Also after an abort the log ends with its registry part and the
-    // application is registered, so that what was installed can be removed.
     // Without an application name there is no key of its own to register.
     const std::string appName = variables.Lookup("APPNAME");
     const std::string keyPath = UninstallKeyPath(appName);
-    if (!keyPath.empty()) {
+    bool registered = true;
+    if (InstallSections(page) != 0) {
+        ConfirmQuit(2);
+        // The quit question promised it: what this run made goes again. What
+        // it replaced with the user's consent stays, for the uninstaller.
+        registered = TakeBackInstallation(
+            logPath, keyPath, FileInInstallDirectory(installDirectory, "VLUninstall.exe"));
+    } else {
+        WriteUninstallLog(RegistryLogPart(appName));
+        CloseUninstallLog();
+    }
+    if (registered && !keyPath.empty()) {
         RegisterUninstall(keyPath);
     }
-    WriteUninstallLog(RegistryLogPart(appName));
-    CloseUninstallLog();
     EndDialog(page, 0);
 }
 

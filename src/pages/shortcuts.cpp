@@ -10,6 +10,7 @@
 #include "pages/program_group_page.h"
 #include "pages/shell_browse.h"
 #include "install/uninstall_log.h"
+#include "platform/file_system.h"
 #include "engine/uninstall_log_text.h"
 #include "pages/window_text.h"
 
@@ -43,7 +44,7 @@ void PrepareProgramGroup() {
         FreeItemList(programs);
         group = folder + "\\" + group;
     }
-    CreateDirectoryA(group.c_str(), nullptr);
+    CreateDirectoryPath(group, &runMadeDirectories);
 }
 
 std::string ShortcutPath(const std::string& programGroup, const std::string& shortcutName) {
@@ -61,8 +62,12 @@ void CreateRecordShortcut(std::size_t index, const std::string& installedPath) {
     }
     const std::string linkPath =
         ShortcutPath(variables.Lookup("PROGRAMGROUP"), record.shortcutName);
+    RunLogEntry logged;
+    logged.entry.path = linkPath;
+    logged.installed = linkPath;
+    logged.madeByThisRun = GetFileAttributesA(linkPath.c_str()) == INVALID_FILE_ATTRIBUTES;
     if (CreateShortcut(installedPath, linkPath, record.shortcutName) == S_OK) {
-        WriteUninstallLog(ShortcutLogEntry(linkPath));
+        LogInstalledEntry(ShortcutLogEntry(linkPath), logged);
     }
 }
 

@@ -32,10 +32,12 @@ std::string CurrentUserSid() {
 
 } // namespace
 
-bool CreateDirectoryPath(const std::string& directory) {
+bool CreateDirectoryPath(const std::string& directory, std::vector<std::string>* made) {
     for (const std::string& level : DirectoryLevels(directory)) {
         // A level that exists fails here and is used as it is.
-        CreateDirectoryA(level.c_str(), nullptr);
+        if (CreateDirectoryA(level.c_str(), nullptr) && made != nullptr) {
+            made->push_back(level);
+        }
     }
     const DWORD attributes = GetFileAttributesA(directory.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Creates `directory` with every level of it that is missing ("C:\a\b\c\" makes
 // a, b and c as needed; roots such as "C:\" and "\\server\share\" are taken as
-// they are). True when the directory exists afterwards.
-bool CreateDirectoryPath(const std::string& directory);
+// they are). True when the directory exists afterwards. The levels it made are
+// appended to `made`, outermost first, when it is given.
+bool CreateDirectoryPath(const std::string& directory, std::vector<std::string>* made = nullptr);
 
 // Creates the one directory `directory` (its parent must exist) with an access
 // list of its own that nothing from the parent is inherited into: full access

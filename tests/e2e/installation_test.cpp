@@ -117,29 +117,36 @@ TEST_F(InstallationTest, NoProgramGroupMeansNoShortcutAndNoLogLine) {
     EXPECT_FALSE(Exists(Group() + "\\App.lnk"));
 }
 
-// Held open without sharing: the installation cannot replace it, says so and ends, with the
-// user's file whole and a complete log.
-TEST_F(InstallationTest, FileInUseEndsTheInstallationAndKeepsTheUsersFile) {
+// Held open without sharing: the installation cannot replace it, says so and ends with the
+// user's file whole. What the run made goes again; a file it replaced with the user's consent
+// keeps its new contents and stays logged and registered, for the uninstaller.
+TEST_F(InstallationTest, FileInUseEndsTheInstallationAndTakesBackWhatItMade) {
     Put("one.txt", "one");
     Put("two.txt", "new two");
+    Put("target\\one.txt", "old one");
     Put("target\\two.txt", "the user's two");
     HANDLE held = CreateFileA(Target("two.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const std::string result =
-        Run(Header() +
-                Script({AddFile("one.txt", "one.txt"), AddFile("two.txt", "two.txt"),
-                        AddFile("one.txt", "three.txt")}) +
-                kCopyThenAfter,
-            {Answer("Overwrite file", IDC_OVERWRITE_YES),
-             ExpectBox("two.txt", "Sharing violation occured, setup cannot install the file."),
-             ExpectBox("two.txt", "File is in use and setup is not able to overwrite the file."),
-             ExpectExit(0)});
+    const std::string result = Run(
+        Header() +
+            Script({AddFile("one.txt", "one.txt", R"("Main", "0", "1", "0", "0", "0", "1", "One")"),
+                    AddFile("one.txt", "made.txt"), AddFile("two.txt", "two.txt"),
+                    AddFile("one.txt", "three.txt")}) +
+            kCopyThenAfter,
+        {Answer("Overwrite file", IDC_OVERWRITE_YES), Answer("Overwrite file", IDC_OVERWRITE_YES),
+         ExpectBox("two.txt", "Sharing violation occured, setup cannot install the file."),
+         ExpectBox("two.txt", "File is in use and setup is not able to overwrite the file."),
+         ExpectExit(0)});
     CloseHandle(held);
     EXPECT_EQ(result, "");
     EXPECT_EQ(ReadBytes(Target("two.txt")), "the user's two");
+    EXPECT_EQ(ReadBytes(Target("one.txt")), "one");
+    EXPECT_FALSE(Exists(Target("made.txt")));
     EXPECT_FALSE(Exists(Target("three.txt")));
+    EXPECT_FALSE(Exists(Group()));
     EXPECT_EQ(LogAfterFiles(Log()), Entry("one.txt") + Registry());
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "DisplayName"), app);
 }
 
 // The second of three files lies on disk 2, missing at first; `arrive` puts it there.
@@ -186,8 +193,13 @@ TEST_P(DiskPromptTest, Answer) {
               "");
     EXPECT_EQ(ReadBytes(Target("two.txt")), c.installed ? "two" : "<missing>");
     EXPECT_EQ(ReadBytes(Target("three.txt")), c.completed ? "three" : "<missing>");
+    if (!c.completed) { // a quit mid-copy leaves nothing of the run behind
+        EXPECT_FALSE(Exists(Target()));
+        EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "DisplayName"), "<no key>");
+        return;
+    }
     EXPECT_EQ(LogAfterFiles(Log()), Entry("one.txt") + (c.installed ? Entry("two.txt") : "") +
-                                        (c.completed ? Entry("three.txt") : "") + Registry());
+                                        Entry("three.txt") + Registry());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -218,8 +230,48 @@ TEST_F(InstallationTest, CancelDuringAQuestionYesStopsBeforeTheNextFile) {
                       }),
                    ExpectExit(0)}),
               "");
-    EXPECT_FALSE(Exists(Target("two.txt")));
-    EXPECT_EQ(LogAfterFiles(Log()), Registry());
+    EXPECT_FALSE(Exists(Target()));
+}
+
+// Installed by the setup, removed by the uninstaller through its questions: what the run
+// installed goes with the group, the key and its shared-file counts; a file of the user's
+// stays with its directory, and so does a shared file that another program uses as well.
+TEST_F(InstallationTest, UninstallerRemovesWhatTheSetupInstalled) {
+    const std::string own = SystemDirectory() + "\\vle2e own.dat";
+    const std::string other = SystemDirectory() + "\\vle2e other.dat";
+    Put("app.txt", "app");
+    Put("shared.dat", "shared");
+    ASSERT_TRUE(
+        CopyFileA(WinePath(VL_UNINSTALL_EXE).c_str(), At("VLUninstall.exe").c_str(), FALSE));
+    const std::string shared = R"("Main", "1", "1", "0", "0", "0", "0", "")";
+    EXPECT_EQ(
+        Run(Header() + Script({AddFile("VLUninstall.exe", "VLUninstall.exe"),
+                               AddFile("app.txt", "app.txt",
+                                       R"("Main", "0", "1", "0", "0", "0", "1", "App")"),
+                               AddFile("shared.dat", "vle2e own.dat", shared),
+                               AddFile("shared.dat", "vle2e other.dat", shared), "ShowCopy();"}),
+            {ExpectExit(0)}),
+        "");
+    EXPECT_EQ(SharedCount(own), 1);
+    SetSharedCount(other, 2); // another program installs it too
+    Put("target\\user.txt", "the user's own");
+    const std::string caption = app + " Uninstall";
+    const std::string result = Run(
+        "",
+        {ExpectBox(caption, "Do you want to remove " + app + " and all of its components?", IDYES),
+         Answer(caption, IDYES), ExpectBoxThat(caption, [](const std::string&) { return true; }),
+         ExpectExit(0)},
+        Target("VLUninstall.exe"));
+    EXPECT_EQ(SharedCount(other), 1);
+    ForgetSharedCount(other);
+    DeleteFileA(other.c_str());
+    EXPECT_EQ(result, "");
+    WaitUntil([&] { return !Exists(Target("VLUninstall.exe")); }); // it goes after it ends
+    EXPECT_EQ(Entries(Target()), std::vector<std::string>{"user.txt"});
+    EXPECT_FALSE(Exists(Group()));
+    EXPECT_FALSE(Exists(own));
+    EXPECT_EQ(SharedCount(own), -1);
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "DisplayName"), "<no key>");
 }
 
 } // namespace

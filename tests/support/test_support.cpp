@@ -155,6 +155,27 @@ void RemoveUninstallEntry(const std::string& app) {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey(app).c_str());
 }
 
+namespace {
+constexpr char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+} // namespace
+
+long long SharedCount(const std::string& path) {
+    DWORD count = 0;
+    DWORD size = sizeof count;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, kSharedDlls, path.c_str(), RRF_RT_REG_DWORD, nullptr,
+                     &count, &size) != ERROR_SUCCESS)
+        return -1;
+    return count;
+}
+
+void SetSharedCount(const std::string& path, DWORD count) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSharedDlls, path.c_str(), REG_DWORD, &count, sizeof count);
+}
+
+void ForgetSharedCount(const std::string& path) {
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSharedDlls, path.c_str());
+}
+
 SavedRegistryValue::SavedRegistryValue(HKEY root, std::string key, std::string value)
     : root_(root), key_(std::move(key)), value_(std::move(value)) {
     DWORD size = 0;

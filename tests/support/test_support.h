@@ -14,7 +14,8 @@
 //   RegistryText(root, key, value)    a REG_SZ, else "<no key>" or "<no value>"
 //   UninstallKey(app)      "Software\...\Uninstall\" + app, under HKEY_LOCAL_MACHINE
 //   RemoveUninstallEntry(app)
-//   SavedRegistryValue     puts a value back as it was when it goes out of scope
+//   SharedCount(path), SetSharedCount(path, n), ForgetSharedCount(path)   SharedDLLs counts (-1:
+//   none) SavedRegistryValue     puts a value back as it was when it goes out of scope
 //   PendingRenames         the same for PendingFileRenameOperations; Holds(from, to), Block()
 //   kUninstallLogHeader    the log's fixed lines before the date; LogAfterFiles(log)
 #ifndef VL_TESTS_SUPPORT_TEST_SUPPORT_H
@@ -50,6 +51,9 @@ bool PointsTo(const std::string& link, const std::string& target);
 std::string RegistryText(HKEY root, const std::string& key, const std::string& value);
 std::string UninstallKey(const std::string& app);
 void RemoveUninstallEntry(const std::string& app);
+long long SharedCount(const std::string& path);
+void SetSharedCount(const std::string& path, DWORD count);
+void ForgetSharedCount(const std::string& path);
 
 class SavedRegistryValue {
   public:

@@ -15,22 +15,6 @@ namespace {
 
 using namespace vltest;
 
-constexpr char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-
-// The count of programs using a shared file; -1 when it has none.
-long long SharedCount(const std::string& path) {
-    DWORD count = 0;
-    DWORD size = sizeof count;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, kSharedDlls, path.c_str(), RRF_RT_REG_DWORD, nullptr,
-                     &count, &size) != ERROR_SUCCESS)
-        return -1;
-    return count;
-}
-
-void SetSharedCount(const std::string& path, DWORD count) {
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSharedDlls, path.c_str(), REG_DWORD, &count, sizeof count);
-}
-
 bool KeyExists(const std::string& key) {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
@@ -68,7 +52,7 @@ class Uninstaller : public ::testing::Test {
         RemoveTree(group_);
         RemoveUninstallEntry(app_);
         for (const std::string& path : {kept_, gone_})
-            RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSharedDlls, path.c_str());
+            ForgetSharedCount(path);
     }
 
     // Installs by hand and returns the log's [FILES] entries, as the setup writes them.
