@@ -14,20 +14,41 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${VL_HEADLESS:-}" ]; then headless=0; fi
 [ "$headless" = 1 ] && export VL_FORCE_XVFB=1
 source scripts/wine-env.sh
 
-echo "== building ($VL_WINE_BITS-bit)"
+echo "== building ($VL_WINE_BITS-bit) and the authoring tools"
 cross="$VL_CROSS_DIR"
 cmake -S . -B "$cross" -DCMAKE_TOOLCHAIN_FILE="$VL_CROSS_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$cross" -j"$jobs" --target VLSetup demo_app demo_runner
+cmake --build "$cross" -j"$jobs" --target VLSetup VLUninstall demo_app demo_runner
+cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/native -j"$jobs" --target vlpack vlcheck
 
-echo "== preparing build/demo"
+echo "== laying out the disks of examples/demo/app with vlpack"
 demo="$root/build/demo"
 rm -rf "$demo"
 mkdir -p "$demo"
-cp -r examples/demo/. "$demo/"
-cp "$cross/VLSetup.exe" "$demo/"
-cp "$cross/demo_app.exe" "$demo/disk1/demo.exe"
-# The read-me travels compressed (SZDD), as setup disks often hold their files.
-(cd "$demo/disk1" && mscompress readme.txt && rm readme.txt)
+app="$root/build/demo-app"
+rm -rf "$app"
+cp -r examples/demo/app "$app"
+cp "$cross/demo_app.exe" "$app/demo.exe"
+# Disks of 32 KiB: the program is split across two of them, and files
+# travel compressed where that makes them smaller.
+build/native/vlpack --disk-size 32K --compress "$app" "$demo" >"$root/build/demo-files.txt"
+cp "$cross/VLSetup.exe" "$cross/VLUninstall.exe" "$demo/"
+# vlpack puts every file into one section without shortcuts; the demo moves the
+# manual into its own section and gives the installed files their shortcuts.
+awk -F'", "' 'BEGIN { OFS = "\", \"" }
+    {
+        installs = $6 == "0" || $7 == "1"
+        if ($2 ~ /manual\.txt$/) { $3 = "Manual"; if (installs) { $9 = "1"; $10 = "Manual\");" } }
+        if ($2 ~ /demo\.exe$/ && installs) { $9 = "1"; $10 = "Velmora Demo\");" }
+        if ($2 ~ /readme\.txt$/ && installs) { $9 = "1"; $10 = "Read me\");" }
+        print
+    }' "$root/build/demo-files.txt" >"$root/build/demo-files-edited.txt"
+awk -v files="$root/build/demo-files-edited.txt" '
+    /^\/\/ FILES$/ { while ((getline line < files) > 0) print line; next }
+    { print }' examples/demo/SetupScript.ini | sed 's/$/\r/' >"$demo/SetupScript.ini"
+rm "$root/build/demo-files.txt" "$root/build/demo-files-edited.txt"
+echo "== checking the script with vlcheck"
+build/native/vlcheck --disks "$demo" "$demo/SetupScript.ini"
 
 vl_wine_warm_up
 # A fresh demo each time: remove what an earlier run installed.
@@ -49,7 +70,7 @@ else
     echo "screenshots: $demo/shots/"
 fi
 
-echo "== installed files in C:\\Program Files (x86)\\Velmora Demo"
+echo "== installed files in C:\\$programs\\Velmora Demo"
 ls -l "$installed" 2>/dev/null || echo "(none)"
 if [ -f "$installed/Uninstall.log" ]; then
     echo "== Uninstall.log"

@@ -83,11 +83,18 @@ void PrintRegistry(const std::string& appName) {
         return;
     }
     std::printf("registry: HKLM\\%s\n", keyPath.c_str());
-    for (const char* name : {"DisplayName", "UninstallString"}) {
-        char value[1024] = {};
+    for (DWORD i = 0;; ++i) {
+        char name[256] = {};
+        DWORD nameSize = sizeof name;
+        BYTE value[1024] = {};
         DWORD size = sizeof value - 1;
-        RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
-        std::printf("  %s = %s\n", name, value);
+        DWORD type = 0;
+        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, value, &size) != ERROR_SUCCESS)
+            break;
+        if (type == REG_DWORD)
+            std::printf("  %s = %lu\n", name, *reinterpret_cast<DWORD*>(value));
+        else
+            std::printf("  %s = %s\n", name, reinterpret_cast<char*>(value));
     }
     RegCloseKey(key);
 }
