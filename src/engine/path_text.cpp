@@ -78,3 +78,28 @@ std::string ShortenedForDisplay(const std::string& path, std::size_t keep) {
     }
     return path.substr(0, keep) + "..." + path.substr(path.size() - keep);
 }
+
+bool IsOwnShortName(const std::string& name) {
+    static const char kAllowed[] = "!#$%&'()-@^_`{}~";
+    if (name.empty()) {
+        return false;
+    }
+    const std::size_t dot = name.find('.');
+    const std::size_t base = dot == std::string::npos ? name.size() : dot;
+    if (base == 0 || base > 8 || (dot != std::string::npos && name.size() - dot - 1 > 3) ||
+        name.find('.', base + 1) != std::string::npos || name.back() == '.') {
+        return false;
+    }
+    bool lower = false;
+    bool upper = false;
+    for (const char c : name) {
+        lower = lower || (c >= 'a' && c <= 'z');
+        upper = upper || (c >= 'A' && c <= 'Z');
+        const bool letterOrDigit =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit && c != '.' && std::string(kAllowed).find(c) == std::string::npos) {
+            return false;
+        }
+    }
+    return !(lower && upper);
+}

@@ -35,3 +35,8 @@ std::vector<std::string> DirectoryLevels(const std::string& directory);
 // becomes its first and last `keep` characters joined by "...", so that a box
 // stays readable whatever the path's length.
 std::string ShortenedForDisplay(const std::string& path, std::size_t keep = 120);
+
+// Whether `name` is already a short (8.3) name that the file system keeps as
+// its own short form: at most eight characters, a dot and three more, of the
+// characters short names allow, and not of mixed case.
+bool IsOwnShortName(const std::string& name);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <map>
+
 #include "engine/model.h"
 #include "engine/path_text.h"
 #include "engine/uninstall_log_text.h"
@@ -13,6 +15,7 @@
 #include "install/source_retrieval.h"
 #include "install/uninstall_log.h"
 #include "platform/file_system.h"
+#include "platform/message_pump.h"
 #include "platform/system_libraries.h"
 
 namespace {
@@ -43,6 +46,36 @@ std::string ShortPathOf(const std::string& path) {
     return shortPath;
 }
 
+// Short forms of the directories this run has asked for: under some systems
+// asking walks the whole directory, and a run installs thousands of files into
+// one. A directory that does not exist yet has no short form and is not kept.
+std::map<std::string, std::string> shortDirectories;
+
+std::string ShortDirectoryOf(const std::string& directory) {
+    if (directory.size() <= 2) {
+        return directory; // "C:" and the like, the root of a drive
+    }
+    const auto known = shortDirectories.find(directory);
+    if (known != shortDirectories.end()) {
+        return known->second;
+    }
+    const std::string shortForm = ShortPathOf(directory);
+    if (shortForm != directory ||
+        GetFileAttributesA(directory.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        shortDirectories.emplace(directory, shortForm);
+    }
+    return shortForm;
+}
+
+// The short form of an existing file's path, asking only for what can differ.
+std::string ShortFilePathOf(const std::string& path) {
+    const std::string name = FileNameOf(path);
+    if (name == path || !IsOwnShortName(name)) {
+        return ShortPathOf(path);
+    }
+    return ShortDirectoryOf(DirectoryOf(path)) + "\\" + name;
+}
+
 bool FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -53,8 +86,19 @@ bool FileExists(const std::string& path) {
 struct ServiceSource {
     std::string directory;
     std::string name;
+    bool large = false; // the service takes long over it
     std::string Path() const { return directory + name; }
 };
+
+// Sources from this size on are installed on a worker thread, so that the
+// windows answer while the service copies or expands them.
+constexpr uint64_t kLargeSource = 4 * 1024 * 1024;
+
+bool IsLarge(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+           ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) >= kLargeSource;
+}
 
 // A temporary copy that the version service leaves in the destination
 // directory when it declines a file. Every call gets an empty buffer, as the
@@ -64,6 +108,19 @@ struct ServiceTemporaryFile {
     char name[MAX_PATH] = "";
     UINT length = MAX_PATH;
     std::string directory;
+
+    // Installs `source` as `destinationName` into the directory with the
+    // service, which fills the name of its temporary copy in here.
+    DWORD Install(DWORD flags, const ServiceSource& source, const std::string& destinationName,
+                  const char* current) {
+        const auto install = [&] {
+            return SystemFunctions().VerInstallFileA(
+                flags, ServiceText(source.name), ServiceText(destinationName),
+                ServiceText(source.directory), ServiceText(directory), const_cast<char*>(current),
+                name, &length);
+        };
+        return source.large ? RunWhileAnswering(install) : install();
+    }
 
     // The copy the last call left, empty when there is none.
     std::string Path(DWORD result) const {
@@ -151,10 +208,7 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
     temporary.directory = recommended;
     ScreenQuestions questions(source.Path(), destination);
     for (;;) {
-        const DWORD result = SystemFunctions().VerInstallFileA(
-            flags, ServiceText(source.name), ServiceText(destinationName),
-            ServiceText(source.directory), ServiceText(recommended), ServiceText(current),
-            temporary.name, &temporary.length);
+        const DWORD result = temporary.Install(flags, source, destinationName, current.c_str());
         // An older source comes back with the service's temporary copy and the
         // mismatch bit as well. The newer copy in place stays, without a message
         // about the temporary copy or a question about attributes.
@@ -209,7 +263,11 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
         TellPathTooLong(source, FitsPlatform(destination) ? source.Path() : destination);
         return 1;
     }
-    CreateDirectoryPath(directory, &runMadeDirectories);
+    const DWORD directoryAttributes = GetFileAttributesA(directory.c_str());
+    if (directoryAttributes == INVALID_FILE_ATTRIBUTES ||
+        (directoryAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        CreateDirectoryPath(directory, &runMadeDirectories);
+    }
 
     const bool existed = FileExists(destination);
     if (existed && !OverwriteAllAnswered() && AskOverwrite(destination) == 0) {
@@ -240,13 +298,10 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
     // 128 characters, so a long directory of 116 characters or more already
     // fails there. The directory exists by now, so it has a short form.
     ServiceTemporaryFile temporary;
-    temporary.directory = ShortPathOf(directory);
+    temporary.directory = ShortDirectoryOf(directory);
     ScreenQuestions questions;
     for (;;) {
-        const DWORD result = SystemFunctions().VerInstallFileA(
-            VIFF_FORCEINSTALL, ServiceText(source.name), ServiceText(name),
-            ServiceText(source.directory), ServiceText(temporary.directory), nullptr,
-            temporary.name, &temporary.length);
+        const DWORD result = temporary.Install(VIFF_FORCEINSTALL, source, name, nullptr);
         const int action = MapInstallResult(result, source.name, disk, questions);
         if (action == kActionInstalled || action == kActionForce) {
             break;
@@ -263,7 +318,7 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
     }
 
     // The uninstaller reads the short form, taken from the file as installed.
-    const std::string shortPath = ShortPathOf(destination);
+    const std::string shortPath = ShortFilePathOf(destination);
     RunLogEntry logged;
     logged.entry.path = shortPath;
     logged.installed = destination;
@@ -275,13 +330,18 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
 
 } // namespace
 
+void StartInstallation() {
+    shortDirectories.clear();
+}
+
 int InstallFile(const std::string& sourcePath, std::size_t index, std::string& installedPath) {
     installedPath.clear();
     if (index >= model.files.size()) {
         return 0;
     }
-    const std::string shortSource = ShortPathOf(sourcePath);
-    const ServiceSource source{DirectoryWithBackslashOf(shortSource), FileNameOf(shortSource)};
+    const std::string shortSource = ShortFilePathOf(sourcePath);
+    const ServiceSource source{DirectoryWithBackslashOf(shortSource), FileNameOf(shortSource),
+                               IsLarge(sourcePath)};
 
     FileRecord& record = model.files[index];
     variables.ExpandReferences(record.destination);

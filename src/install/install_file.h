@@ -25,3 +25,7 @@ int InstallFileRecord(std::size_t index, std::string& installedPath);
 // (installed, skipped, scheduled for restart) or 1 (abort); `installedPath`
 // as above.
 int InstallFile(const std::string& sourcePath, std::size_t index, std::string& installedPath);
+
+// Starts an installation run: what an earlier run learned about directories
+// (their short forms) is forgotten.
+void StartInstallation();

@@ -11,6 +11,7 @@
 #include "install/install_result.h"
 #include "install/run_directory.h"
 #include "install/split_files.h"
+#include "platform/message_pump.h"
 #include "platform/quit_question.h"
 #include "platform/system_libraries.h"
 
@@ -60,6 +61,7 @@ bool AppendFile(HANDLE from, HANDLE to) {
         if (!WriteFile(to, buffer.data(), read, &written, nullptr) || written != read) {
             return false;
         }
+        KeepWindowsAnswering();
     }
 }
 

@@ -13,6 +13,7 @@
 #include "install/uninstall_log.h"
 #include "pages/shortcuts.h"
 #include "platform/file_system.h"
+#include "platform/message_pump.h"
 #include "platform/quit_question.h"
 #include "resources/resource_ids.h"
 #include "ui/page_frame.h"
@@ -29,9 +30,23 @@ void SetBarRange(HWND page, int bar, std::size_t count) {
     SendDlgItemMessageA(page, bar, PBM_SETRANGE, 0, MAKELPARAM(0, upper));
 }
 
-void SetBarPosition(HWND page, int bar, std::size_t position) {
+// A bar repaints itself on every move, which costs more than installing a
+// small file; within a section it moves at most every few milliseconds, which
+// the eye cannot tell from every file. The first and last file always move it.
+constexpr DWORD kBarIntervalMs = 30;
+DWORD barMoved = 0;
+
+void SetBarPosition(HWND page, int bar, std::size_t position, bool now = true) {
+    if (!now && GetTickCount() - barMoved < kBarIntervalMs) {
+        return;
+    }
+    barMoved = GetTickCount();
     SendDlgItemMessageA(page, bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
+
+// Starts the installation once the page has been shown, outside its painting:
+// the page and the background are painted, and answer, while it runs.
+constexpr UINT kStartCopy = WM_APP + 1;
 
 void SetText(HKEY key, const char* name, const std::string& value) {
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -75,6 +90,7 @@ void RunInstallation(HWND page) {
         return;
     }
     const std::string installDirectory = variables.Lookup("DP");
+    StartInstallation();
     CreateDirectoryPath(installDirectory, &runMadeDirectories);
 
     const std::string logPath = FileInInstallDirectory(installDirectory, "Uninstall.log");
@@ -142,14 +158,18 @@ int InstallSections(HWND page) {
             if (model.files[index].section != section.name) {
                 continue;
             }
-            // A quit confirmed while a question of the previous file was open
-            // ends the loop here, as an abort does.
+            KeepWindowsAnswering();
+            // A quit confirmed while a question of the previous file was open,
+            // or with Cancel during the copy, ends the loop here, as an abort
+            // does.
             if (QuitRequested()) {
                 return static_cast<int>(index) + 1;
             }
             SetDlgItemTextA(page, IDC_COPY_FILE,
                             DisplayedFileName(model.files[index].destination).c_str());
-            SetBarPosition(page, IDC_COPY_FILE_PROGRESS, j++);
+            const std::size_t position = j++;
+            SetBarPosition(page, IDC_COPY_FILE_PROGRESS, position,
+                           position == 0 || position + 1 == fileCount);
             std::string installedPath;
             if (InstallFileRecord(index, installedPath) != 0) {
                 return static_cast<int>(index) + 1;
@@ -162,7 +182,9 @@ int InstallSections(HWND page) {
 
 INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     PageCommon(page, message, lParam, wParam, kPageName);
-    if (message == WM_PAINT && !copyStarted) {
+    if (message == WM_INITDIALOG) {
+        PostMessageA(page, kStartCopy, 0, 0);
+    } else if (message == kStartCopy && !copyStarted) {
         RunInstallation(page);
     }
     return 0;

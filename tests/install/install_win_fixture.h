@@ -17,6 +17,7 @@
 #include "engine/model.h"
 #include "engine/variables.h"
 #include "install/conflict_dialogs.h"
+#include "install/install_file.h"
 #include "install/run_directory.h"
 #include "install/uninstall_log.h"
 #include "platform/app_state.h"
@@ -61,21 +62,19 @@ class Answerer {
     }
 
   private:
-    static BOOL CALLBACK Find(HWND window, LPARAM found) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        char name[16] = "";
-        GetClassNameA(window, name, sizeof name);
-        if (process == GetCurrentProcessId() && std::string(name) == "#32770" &&
-            IsWindowVisible(window))
-            *reinterpret_cast<HWND*>(found) = window;
-        return *reinterpret_cast<HWND*>(found) == nullptr;
+    static HWND VisibleBox() {
+        for (HWND box = nullptr; (box = FindWindowExA(nullptr, box, "#32770", nullptr));) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(box, &process);
+            if (process == GetCurrentProcessId() && IsWindowVisible(box))
+                return box;
+        }
+        return nullptr;
     }
     void Run() {
         std::size_t next = 0;
         for (int idle = 0; !stop_ || (next < boxes_.size() && idle < 2000); idle += stop_ ? 1 : 0) {
-            HWND box = nullptr;
-            EnumWindows(Find, reinterpret_cast<LPARAM>(&box));
+            const HWND box = VisibleBox();
             char caption[512] = "";
             if (box == nullptr || !GetWindowTextA(box, caption, sizeof caption)) {
                 Sleep(10);
@@ -124,17 +123,18 @@ class InstallTest : public ::testing::Test {
         CloseUninstallLog();
         RemoveTree(root);
         CreateDirectoryA(root.c_str(), nullptr);
+        StartInstallation();
         ASSERT_TRUE(OpenUninstallLog(root + "\\Uninstall.log"));
         variables.Assign("DP", app + "\\");
         char windows[MAX_PATH] = "";
         GetWindowsDirectoryA(windows, MAX_PATH);
         variables.Assign("WINPATH", windows);
     }
-    // A record whose source `name` on disk 1 holds `bytes`.
+    // A record whose source `name` on `disk` holds `bytes`.
     FileRecord& Add(const std::string& name, const std::string& bytes,
-                    const std::string& destination, int shared = 0) {
+                    const std::string& destination, int shared = 0, int disk = 1) {
         FileRecord record;
-        record.source = root + "\\disk1\\" + name;
+        record.source = root + "\\disk" + std::to_string(disk) + "\\" + name;
         EXPECT_TRUE(WriteBytes(record.source, bytes)) << name;
         record.destination = destination;
         record.shared = shared;

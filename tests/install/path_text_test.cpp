@@ -27,3 +27,13 @@ TEST(PathText, AVeryLongPathIsShownByItsBeginningAndEnd) {
     EXPECT_EQ(ShortenedForDisplay(head + std::string(40000, 'm') + tail), head + "..." + tail);
     EXPECT_EQ(ShortenedForDisplay(head + "mmm" + tail), head + "mmm" + tail);
 }
+
+// A name taken as its own short form goes into the log unasked; one that the file system
+// would shorten must not.
+TEST(PathText, OnlyNamesThatAreTheirOwnShortFormSkipTheQuestion) {
+    for (const char* name : {"demo.exe", "README.TXT", "NAME", "a_b~1.d$"})
+        EXPECT_TRUE(IsOwnShortName(name)) << name;
+    for (const char* name : {"ReadMe.txt", "VLUninstall.exe", "a.b.c", "my file.txt", "x.html",
+                             "abc+d.txt", ".hidden", "name.", ""})
+        EXPECT_FALSE(IsOwnShortName(name)) << name;
+}
