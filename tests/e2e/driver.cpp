@@ -34,24 +34,28 @@ bool IsBox(HWND window) {
     return false;
 }
 
-std::string Shown(const Box& box) {
-    return "instead a box \"" + box.caption + "\": \"" + box.text.substr(0, 200) + "\"";
+std::string BoxText(HWND box) {
+    return TextOf(GetDlgItem(box, kBoxTextId));
+}
+
+std::string Shown(HWND box) {
+    return "instead a box \"" + TitleOf(box) + "\": \"" + BoxText(box).substr(0, 200) + "\"";
 }
 
 // Waits for a window of the wizard that `pick` takes. A message box that it does not take
 // and that stays for a while ends the wait as well (another box may stay open under the
 // one expected, as a disk prompt under the quit question, but not alone).
-HWND WaitFor(Wizard& wizard, const std::function<bool(HWND)>& pick, Box& other) {
+HWND WaitFor(Wizard& wizard, const std::function<bool(HWND)>& pick, HWND& other) {
     HWND found = nullptr;
     DWORD otherSince = 0;
     WaitUntil([&] {
         for (HWND window : wizard.Windows()) {
             if (pick(window))
                 found = window;
-            else if (IsBox(window) && other.window != window)
-                other = ReadBox(window), otherSince = GetTickCount();
+            else if (IsBox(window) && other != window)
+                other = window, otherSince = GetTickCount();
         }
-        return found || !wizard.Running() || (other.window && GetTickCount() - otherSince > 3000);
+        return found || !wizard.Running() || (other && GetTickCount() - otherSince > 3000);
     });
     return found;
 }
@@ -92,6 +96,33 @@ void AskWithData(HWND list, UINT message, WPARAM wParam, void* data, SIZE_T size
         VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     }
     CloseHandle(process);
+}
+
+// The highlight of each row of a list view: "10" is row 0 highlighted, row 1 not.
+std::string RowHighlights(HWND list) {
+    std::string rows;
+    for (LRESULT row = 0, count = Ask(list, LVM_GETITEMCOUNT, 0, 0); row < count; ++row)
+        rows += Ask(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED ? '1' : '0';
+    return rows;
+}
+
+std::string CellText(HWND list, int row, int column) {
+    struct {
+        LVITEMA item;
+        char text[256];
+    } cell = {};
+    cell.item.iSubItem = column;
+    cell.item.cchTextMax = sizeof cell.text - 1;
+    AskWithData(list, LVM_GETITEMTEXTA, row, &cell, sizeof cell);
+    return cell.text;
+}
+
+void ClickRow(HWND list, int row) {
+    RECT rect = {LVIR_BOUNDS, 0, 0, 0};
+    AskWithData(list, LVM_GETITEMRECT, row, &rect, sizeof rect);
+    const LPARAM point = MAKELPARAM(rect.left + 10, (rect.top + rect.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageA(list, WM_LBUTTONUP, 0, point);
 }
 
 Step Clicking(std::string what, std::function<HWND(HWND page)> control) {
@@ -142,10 +173,6 @@ void Wizard::Hold(bool held) {
     held ? SuspendThread(process_.hThread) : ResumeThread(process_.hThread);
 }
 
-Box ReadBox(HWND window) {
-    return Box{window, TitleOf(window), TextOf(GetDlgItem(window, kBoxTextId))};
-}
-
 std::string TextOf(HWND window) {
     std::string text(static_cast<size_t>(Ask(window, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
     text.resize(std::min<size_t>(
@@ -166,32 +193,6 @@ HWND ChildWithText(HWND page, const std::string& text) {
     return search.second;
 }
 
-std::string RowHighlights(HWND list) {
-    std::string rows;
-    for (LRESULT row = 0, count = Ask(list, LVM_GETITEMCOUNT, 0, 0); row < count; ++row)
-        rows += Ask(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED ? '1' : '0';
-    return rows;
-}
-
-std::string CellText(HWND list, int row, int column) {
-    struct {
-        LVITEMA item;
-        char text[256];
-    } cell = {};
-    cell.item.iSubItem = column;
-    cell.item.cchTextMax = sizeof cell.text - 1;
-    AskWithData(list, LVM_GETITEMTEXTA, row, &cell, sizeof cell);
-    return cell.text;
-}
-
-void ClickRow(HWND list, int row) {
-    RECT rect = {LVIR_BOUNDS, 0, 0, 0};
-    AskWithData(list, LVM_GETITEMRECT, row, &rect, sizeof rect);
-    const LPARAM point = MAKELPARAM(rect.left + 10, (rect.top + rect.bottom) / 2);
-    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    PostMessageA(list, WM_LBUTTONUP, 0, point);
-}
-
 void PressKey(HWND page, UINT key, int id) {
     HWND target = id != 0 ? GetDlgItem(page, id) : page;
     GUITHREADINFO thread = {};
@@ -207,12 +208,12 @@ void PressKey(HWND page, UINT key, int id) {
 Step Page(int controlId) {
     return {"page with " + std::to_string(controlId), [=](Wizard& wizard, HWND& page) {
                 const HWND previous = page;
-                Box other;
+                HWND other = nullptr;
                 page = WaitFor(
                     wizard,
                     [&](HWND w) { return !IsBox(w) && w != previous && GetDlgItem(w, controlId); },
                     other);
-                return page ? "" : other.window ? Shown(other) : "no such page";
+                return page ? "" : other ? Shown(other) : "no such page";
             }};
 }
 
@@ -255,16 +256,17 @@ Step Expect(std::string what, std::function<bool(HWND page)> holds) {
             }};
 }
 
+// Without `text` the window is a question dialog of the wizard, not a message box.
 Step ExpectBoxThat(std::string caption, std::function<bool(const std::string&)> text, int answer) {
     return {"box " + caption, [=](Wizard& wizard, HWND&) -> std::string {
-                Box other;
-                const Box box = ReadBox(WaitFor(
-                    wizard, [&](HWND w) { return IsBox(w) && TitleOf(w) == caption; }, other));
-                if (!box.window || !text(box.text))
-                    return box.window ? Shown(box) : other.window ? Shown(other) : "none came";
-                PostMessageA(box.window, WM_COMMAND, answer, 0);
-                return WaitUntil([&] { return !IsWindowVisible(box.window); }) ? ""
-                                                                               : "it stayed open";
+                HWND other = nullptr;
+                const HWND box = WaitFor(
+                    wizard, [&](HWND w) { return IsBox(w) == !!text && TitleOf(w) == caption; },
+                    other);
+                if (!box || (text && !text(BoxText(box))))
+                    return box ? Shown(box) : other ? Shown(other) : "none came";
+                PostMessageA(box, WM_COMMAND, answer, 0);
+                return WaitUntil([&] { return !IsWindowVisible(box); }) ? "" : "it stayed open";
             }};
 }
 
@@ -276,16 +278,7 @@ Step ExpectBox(std::string caption, std::string text, int answer) {
 }
 
 Step Answer(std::string dialogCaption, int buttonId) {
-    return {"answer " + dialogCaption, [=](Wizard& wizard, HWND&) -> std::string {
-                Box other;
-                HWND dialog = WaitFor(
-                    wizard, [&](HWND w) { return !IsBox(w) && TitleOf(w) == dialogCaption; },
-                    other);
-                if (!dialog)
-                    return other.window ? Shown(other) : "none came";
-                PostMessageA(GetDlgItem(dialog, buttonId), BM_CLICK, 0, 0);
-                return WaitUntil([&] { return !IsWindowVisible(dialog); }) ? "" : "it stayed open";
-            }};
+    return ExpectBoxThat(dialogCaption, nullptr, buttonId);
 }
 
 Step Do(std::string what, std::function<void(HWND page)> action) {
@@ -327,14 +320,14 @@ Step ClickListRow(int row) {
 
 Step ExpectExit(int code) {
     return {"exit code " + std::to_string(code), [=](Wizard& wizard, HWND&) -> std::string {
-                Box other;
+                HWND other = nullptr;
                 WaitFor(
                     wizard, [](HWND) { return false; }, other);
                 // A box that was closing as the run ended does not count; one that
                 // stays open does.
                 const std::optional<int> exit = wizard.WaitForExit(0);
                 if (!exit)
-                    return other.window ? Shown(other) : "it still runs";
+                    return other ? Shown(other) : "it still runs";
                 return *exit == code ? "" : "it was " + std::to_string(*exit);
             }};
 }

@@ -18,13 +18,6 @@ namespace e2e {
 // How long a wait may last: reached only when something is wrong (Wine starts slowly).
 constexpr DWORD kWaitMs = 60000;
 
-// A message box: a dialog with the static text 0xFFFF and answer buttons, and no Next.
-struct Box {
-    HWND window = nullptr;
-    std::string caption;
-    std::string text;
-};
-
 class Wizard {
   public:
     Wizard(const std::string& exe, const std::string& directory);
@@ -41,15 +34,10 @@ class Wizard {
     PROCESS_INFORMATION process_ = {};
 };
 
-Box ReadBox(HWND window);
 std::string TextOf(HWND window);
 bool WaitUntil(const std::function<bool()>& condition, DWORD ms = kWaitMs);
 // A script-made control (id 0) found by its text.
 HWND ChildWithText(HWND page, const std::string& text);
-// The highlight of each row of a list view: "10" is row 0 highlighted, row 1 not.
-std::string RowHighlights(HWND list);
-std::string CellText(HWND list, int row, int column);
-void ClickRow(HWND list, int row);
 // Posts a key press to the control `id`, or to the focus of the page's thread for 0.
 void PressKey(HWND page, UINT key, int id = 0);
 

@@ -20,6 +20,12 @@ std::string AddFile(const std::string& source, const std::string& destination,
     return "AddFile(\"[SP]\\" + source + "\", \"[DP]\\" + destination + "\", " + rest + ");";
 }
 
+std::string DiskPrompt(int disk) {
+    return "Please insert disk " + std::to_string(disk) +
+           " in order to continue setup. If you inserted correct disk and this message appears "
+           "again, setup script may be corrupt.";
+}
+
 std::string SetupExe() {
     // Another build of the program can be tried with the same tests.
     const char* chosen = getenv("VL_SETUP_EXE");

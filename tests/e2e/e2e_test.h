@@ -17,6 +17,10 @@ namespace e2e {
 
 using namespace vltest;
 
+const std::string kQuit = "Quit setup";
+const std::string kQuitText =
+    "Are you really sure to quit setup? The application will be deleted if you click on Yes";
+std::string DiskPrompt(int disk);
 // Script lines joined with CR LF.
 std::string Script(std::initializer_list<std::string> lines);
 // A file record: from the setup directory to DP, in section Main unless `rest` says more.
@@ -46,6 +50,21 @@ class E2eTest : public ::testing::Test {
     std::string app;
     std::unique_ptr<Wizard> wizard;
 };
+
+// A script and the steps a user takes through it; `prepare` puts what the script needs into
+// the setup directory, the script itself when it is too large to keep.
+struct PageCase {
+    const char* name;
+    std::string script;
+    std::vector<Step> steps;
+    std::function<void(const std::string& dir)> prepare = nullptr;
+};
+
+inline void PrintTo(const PageCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class PageTest : public E2eTest, public ::testing::WithParamInterface<PageCase> {};
 
 } // namespace e2e
 

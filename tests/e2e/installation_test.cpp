@@ -3,43 +3,11 @@
 // lose nothing: a file in use, a missing disk, Cancel while a question is open.
 #include "e2e_test.h"
 
-#include <shlobj.h>
-
 namespace e2e {
 namespace {
 
-const std::string kQuit = "Quit setup";
-const std::string kQuitText =
-    "Are you really sure to quit setup? The application will be deleted if you click on Yes";
 const std::string kCopyThenAfter =
     Script({"ShowCopy();", R"(ShowMessage("after", "After copy", "", "NOW");)"});
-
-std::string DiskPrompt(int disk) {
-    return "Please insert disk " + std::to_string(disk) +
-           " in order to continue setup. If you inserted correct disk and this message appears "
-           "again, setup script may be corrupt.";
-}
-
-std::string ShortcutOf(const std::string& path) {
-    std::string target(MAX_PATH, '\0');
-    std::string description(MAX_PATH, '\0');
-    IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    CoInitialize(nullptr);
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-        SUCCEEDED(file->Load(std::wstring(path.begin(), path.end()).c_str(), STGM_READ))) {
-        link->GetPath(&target[0], MAX_PATH, nullptr, 0);
-        link->GetDescription(&description[0], MAX_PATH);
-    }
-    if (file != nullptr)
-        file->Release();
-    if (link != nullptr)
-        link->Release();
-    CoUninitialize();
-    return target.c_str() + std::string(" (") + description.c_str() + ")";
-}
 
 class InstallationTest : public E2eTest {
   protected:
@@ -51,7 +19,6 @@ class InstallationTest : public E2eTest {
     std::string Registry() const { return "[REGISTRY]\r\n" + UninstallKey(app) + "\r\n"; }
 };
 
-// The header is pinned here once; every other test compares what follows "[FILES]".
 TEST_F(InstallationTest, CompleteInstallationLeavesFilesLogRegistryAndShortcut) {
     const std::string second(70000, '\x5A');
     Put("disk1\\first file.txt", "first file\r\ncontents\r\n");
@@ -79,14 +46,17 @@ TEST_F(InstallationTest, CompleteInstallationLeavesFilesLogRegistryAndShortcut) 
     EXPECT_EQ(ReadBytes(Target("doc.txt")), "doc \xE9\xB4 bytes");
     const std::string link = Group() + "\\First.lnk";
     const std::string date = "DATE:" + std::to_string(now.wMonth) + "/" + std::to_string(now.wDay) +
-                             "/" + std::to_string(now.wYear) + "\r\n";
-    EXPECT_EQ(Log(), kUninstallLogHeader + date + "[FILES]\r\n" + Entry("first file.txt") + link +
-                         "\r\nNONSHARED\r\n" + Entry("sub\\second.bin") + Entry("doc.txt") +
-                         Registry());
+                             "/" + std::to_string(now.wYear) + "\r\n[FILES]\r\n";
+    EXPECT_EQ(Log().substr(0, 12), "QLUNLOG V1\r\n"); // the rest of the header is the core's
+    EXPECT_NE(Log().find("WINDOWS\r\n\r\n" + date), std::string::npos);
+    EXPECT_EQ(LogAfterFiles(Log()), Entry("first file.txt") + link + "\r\nNONSHARED\r\n" +
+                                        Entry("sub\\second.bin") + Entry("doc.txt") + Registry());
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "DisplayName"), app);
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "UninstallString"),
               "\"" + Target("VLUninstall.exe") + "\"");
-    EXPECT_EQ(ShortcutOf(link), Target("first file.txt") + " (First)");
+    // The shortcut file holds its target's path and, in UTF-16, its description.
+    EXPECT_NE(ReadBytes(link).find(Target("first file.txt") + '\0'), std::string::npos);
+    EXPECT_NE(ReadBytes(link).find(std::string("F\0i\0r\0s\0t\0", 10)), std::string::npos);
 }
 
 TEST_F(InstallationTest, NoSectionChosenInstallsNothingAndStillRegisters) {
@@ -107,10 +77,7 @@ TEST_F(InstallationTest, NoProgramGroupMeansNoShortcutAndNoLogLine) {
     EXPECT_EQ(Run(Header() + Script({AddFile("app.txt", "app.txt",
                                              R"("Main", "0", "1", "0", "0", "0", "1", "App")"),
                                      "ShowProgramGroup();", "ShowCopy();"}),
-                  {Page(IDC_GROUP_NONE), Click(IDC_GROUP_NONE),
-                   Expect("no group chosen",
-                          [](HWND page) { return IsDlgButtonChecked(page, IDC_GROUP_NONE); }),
-                   Click(IDC_NEXT), ExpectExit(0)}),
+                  {Page(IDC_GROUP_NONE), Click(IDC_GROUP_NONE), Click(IDC_NEXT), ExpectExit(0)}),
               "");
     EXPECT_EQ(ReadBytes(Target("app.txt")), "app");
     EXPECT_EQ(LogAfterFiles(Log()), Entry("app.txt") + Registry());
@@ -149,10 +116,12 @@ TEST_F(InstallationTest, FileInUseEndsTheInstallationAndTakesBackWhatItMade) {
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "DisplayName"), app);
 }
 
-// The second of three files lies on disk 2, missing at first; `arrive` puts it there.
+// The second of three files lies on disk 2, missing at first. It gets a shortcut, or neither
+// a shortcut nor a line for one when it is not installed. The prompt leaves the copy page
+// usable: its Cancel asks the quit question, and Yes stops the file loop before the next file.
 struct DiskCase {
     const char* name;
-    std::vector<std::pair<int, bool>> answers; // button, whether the disk arrives before it
+    std::vector<Step> steps;
     bool installed;
     bool completed;
 };
@@ -161,117 +130,129 @@ void PrintTo(const DiskCase& c, std::ostream* out) {
     *out << c.name;
 }
 
+Step Prompt(int answer) {
+    return ExpectBox("two.txt", DiskPrompt(2), answer);
+}
+
+Step Arrives() {
+    return Do("disk 2 arrives while the prompt is open", [](HWND) {
+        WaitUntil([] { return FindWindowA("#32770", "two.txt") != nullptr; });
+        WriteBytes(SetupDir() + "\\disk2\\two.txt", "two");
+    });
+}
+
 class DiskPromptTest : public InstallationTest, public ::testing::WithParamInterface<DiskCase> {};
 
 TEST_P(DiskPromptTest, Answer) {
     const DiskCase& c = GetParam();
     Put("one.txt", "one");
     Put("three.txt", "three");
-    std::vector<Step> steps;
-    for (const auto& answer : c.answers) {
-        if (answer.second)
-            steps.push_back(Expect("the prompt is open", [](HWND) {
-                return FindWindowA("#32770", "two.txt") != nullptr;
-            }));
-        if (answer.second)
-            steps.push_back(Do("disk 2 arrives",
-                               [](HWND) { WriteBytes(SetupDir() + "\\disk2\\two.txt", "two"); }));
-        steps.push_back(answer.first == IDNO || answer.first == IDYES
-                            ? ExpectBox(kQuit, kQuitText, answer.first)
-                            : ExpectBox("two.txt", DiskPrompt(2), answer.first));
-    }
+    std::vector<Step> steps = c.steps;
     if (c.completed)
         steps.push_back(ExpectBox("After copy", "after"));
     steps.push_back(ExpectExit(0));
     EXPECT_EQ(Run(Header() +
                       Script({AddFile("one.txt", "one.txt"),
                               AddFile("disk2\\two.txt", "two.txt",
-                                      R"("Main", "0", "2", "0", "0", "0", "0", "")"),
+                                      R"("Main", "0", "2", "0", "0", "0", "1", "Two")"),
                               AddFile("three.txt", "three.txt")}) +
                       kCopyThenAfter,
                   steps),
               "");
     EXPECT_EQ(ReadBytes(Target("two.txt")), c.installed ? "two" : "<missing>");
     EXPECT_EQ(ReadBytes(Target("three.txt")), c.completed ? "three" : "<missing>");
+    EXPECT_EQ(Exists(Group() + "\\Two.lnk"), c.installed);
     if (!c.completed) { // a quit mid-copy leaves nothing of the run behind
         EXPECT_FALSE(Exists(Target()));
         EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "DisplayName"), "<no key>");
         return;
     }
-    EXPECT_EQ(LogAfterFiles(Log()), Entry("one.txt") + (c.installed ? Entry("two.txt") : "") +
-                                        Entry("three.txt") + Registry());
+    const std::string two = Entry("two.txt") + Group() + "\\Two.lnk\r\nNONSHARED\r\n";
+    EXPECT_EQ(LogAfterFiles(Log()),
+              Entry("one.txt") + (c.installed ? two : "") + Entry("three.txt") + Registry());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, DiskPromptTest,
     ::testing::Values(
-        DiskCase{"Retry", {{IDRETRY, true}}, true, true},
-        DiskCase{"Ignore", {{IDIGNORE, false}}, false, true},
-        DiskCase{"AbortNoRetry", {{IDABORT, false}, {IDNO, false}, {IDRETRY, true}}, true, true},
-        DiskCase{"AbortYes", {{IDABORT, false}, {IDYES, false}}, false, false}),
+        DiskCase{"Ignore", {Prompt(IDIGNORE)}, false, true},
+        DiskCase{"AbortNoRetry",
+                 {Prompt(IDABORT), ExpectBox(kQuit, kQuitText, IDNO), Arrives(), Prompt(IDRETRY)},
+                 true,
+                 true},
+        DiskCase{"AbortYes", {Prompt(IDABORT), ExpectBox(kQuit, kQuitText, IDYES)}, false, false},
+        DiskCase{"CancelYes",
+                 {Page(IDC_COPY_SECTION_PROGRESS),
+                  Expect("the prompt is open",
+                         [](HWND) { return FindWindowA("#32770", "two.txt") != nullptr; }),
+                  Click(IDC_CANCEL_PAGE), ExpectBox(kQuit, kQuitText, IDYES),
+                  // The prompt may go with the quit request; if it stays, Ignore leaves it.
+                  Do("answer a prompt left open",
+                     [](HWND) {
+                         PostMessageA(FindWindowA("#32770", "two.txt"), WM_COMMAND, IDIGNORE, 0);
+                     })},
+                 false,
+                 false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The disk prompt leaves the copy page usable: its Cancel asks the quit question, and Yes
-// stops the file loop before the next file.
-TEST_F(InstallationTest, CancelDuringAQuestionYesStopsBeforeTheNextFile) {
-    Put("two.txt", "two");
-    EXPECT_EQ(Run(Header() +
-                      Script({AddFile("disk2\\one.txt", "one.txt",
-                                      R"("Main", "0", "2", "0", "0", "0", "0", "")"),
-                              AddFile("two.txt", "two.txt")}) +
-                      kCopyThenAfter,
-                  {Expect("a disk prompt", [](HWND) { return FindWindowA("#32770", "one.txt"); }),
-                   Page(IDC_COPY_SECTION_PROGRESS), Click(IDC_CANCEL_PAGE),
-                   ExpectBox(kQuit, kQuitText, IDYES),
-                   // The prompt may go with the quit request; if it stays, Ignore leaves it.
-                   Do("answer a prompt left open",
-                      [](HWND) {
-                          PostMessageA(FindWindowA("#32770", "one.txt"), WM_COMMAND, IDIGNORE, 0);
-                      }),
-                   ExpectExit(0)}),
-              "");
-    EXPECT_FALSE(Exists(Target()));
-}
-
 // Installed by the setup, removed by the uninstaller through its questions: what the run
-// installed goes with the group, the key and its shared-file counts; a file of the user's
-// stays with its directory, and so does a shared file that another program uses as well.
+// installed goes with the group, the key and the shared-file count; a file of the user's
+// stays with its directory.
 TEST_F(InstallationTest, UninstallerRemovesWhatTheSetupInstalled) {
-    const std::string own = SystemDirectory() + "\\vle2e own.dat";
-    const std::string other = SystemDirectory() + "\\vle2e other.dat";
+    const std::string shared = SystemDirectory() + "\\vle2e shared.dat";
     Put("app.txt", "app");
     Put("shared.dat", "shared");
     ASSERT_TRUE(
         CopyFileA(WinePath(VL_UNINSTALL_EXE).c_str(), At("VLUninstall.exe").c_str(), FALSE));
-    const std::string shared = R"("Main", "1", "1", "0", "0", "0", "0", "")";
-    EXPECT_EQ(
-        Run(Header() + Script({AddFile("VLUninstall.exe", "VLUninstall.exe"),
-                               AddFile("app.txt", "app.txt",
-                                       R"("Main", "0", "1", "0", "0", "0", "1", "App")"),
-                               AddFile("shared.dat", "vle2e own.dat", shared),
-                               AddFile("shared.dat", "vle2e other.dat", shared), "ShowCopy();"}),
-            {ExpectExit(0)}),
-        "");
-    EXPECT_EQ(SharedCount(own), 1);
-    SetSharedCount(other, 2); // another program installs it too
+    EXPECT_EQ(Run(Header() + Script({AddFile("VLUninstall.exe", "VLUninstall.exe"),
+                                     AddFile("app.txt", "app.txt",
+                                             R"("Main", "0", "1", "0", "0", "0", "1", "App")"),
+                                     AddFile("shared.dat", "vle2e shared.dat",
+                                             R"("Main", "1", "1", "0", "0", "0", "0", "")"),
+                                     "ShowCopy();"}),
+                  {ExpectExit(0)}),
+              "");
+    EXPECT_EQ(SharedCount(shared), 1);
     Put("target\\user.txt", "the user's own");
     const std::string caption = app + " Uninstall";
-    const std::string result = Run(
-        "",
-        {ExpectBox(caption, "Do you want to remove " + app + " and all of its components?", IDYES),
-         Answer(caption, IDYES), ExpectBoxThat(caption, [](const std::string&) { return true; }),
-         ExpectExit(0)},
-        Target("VLUninstall.exe"));
-    EXPECT_EQ(SharedCount(other), 1);
-    ForgetSharedCount(other);
-    DeleteFileA(other.c_str());
-    EXPECT_EQ(result, "");
+    EXPECT_EQ(Run("",
+                  {ExpectBox(caption,
+                             "Do you want to remove " + app + " and all of its components?", IDYES),
+                   Answer(caption, IDYES),
+                   ExpectBoxThat(caption, [](const std::string&) { return true; }), ExpectExit(0)},
+                  Target("VLUninstall.exe")),
+              "");
     WaitUntil([&] { return !Exists(Target("VLUninstall.exe")); }); // it goes after it ends
     EXPECT_EQ(Entries(Target()), std::vector<std::string>{"user.txt"});
     EXPECT_FALSE(Exists(Group()));
-    EXPECT_FALSE(Exists(own));
-    EXPECT_EQ(SharedCount(own), -1);
+    EXPECT_FALSE(Exists(shared));
+    EXPECT_EQ(SharedCount(shared), -1);
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "DisplayName"), "<no key>");
+}
+
+// A typed destination without a trailing backslash, several levels below an existing one:
+// No to the question keeps the page, Yes makes every level. Without an application name no
+// Uninstall entry is made, least of all on the shared key.
+TEST_F(InstallationTest, TypedDestinationIsMadeAndNoApplicationNameRegistersNothing) {
+    const std::string parent = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    SavedRegistryValue name(HKEY_LOCAL_MACHINE, parent, "DisplayName");
+    SavedRegistryValue command(HKEY_LOCAL_MACHINE, parent, "UninstallString");
+    Put("one.txt", "one");
+    const std::string typed = SetupDir() + "\\New\\Sub\\Demo";
+    const auto question = [](int answer) {
+        return ExpectBox("Directory does not exist",
+                         "Directory does not exist, should it be created?", answer);
+    };
+    EXPECT_EQ(Run(Script({R"(SetAppname("Mistyped");)", R"(CreateSection("Main", "1", "0", "m");)",
+                          AddFile("one.txt", "one.txt"), "ShowDest();", "ShowCopy();"}),
+                  {Page(IDC_DEST_PATH), Click(IDC_DEST_ASK_CREATE), Type(IDC_DEST_PATH, typed),
+                   NextOn(true), Click(IDC_NEXT), question(IDNO), Click(IDC_NEXT), question(IDYES),
+                   ExpectExit(0)}),
+              "");
+    EXPECT_EQ(ReadBytes(typed + "\\one.txt"), "one");
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, parent, "UninstallString"), "<no value>");
+    EXPECT_EQ(LogAfterFiles(ReadBytes(typed + "\\Uninstall.log")),
+              ShortPath(typed + "\\one.txt") + "\r\nNONSHARED\r\n[REGISTRY]\r\n");
 }
 
 } // namespace

@@ -7,27 +7,11 @@
 namespace e2e {
 namespace {
 
-const std::string kQuit = "Quit setup";
-const std::string kQuitText =
-    "Are you really sure to quit setup? The application will be deleted if you click on Yes";
 const std::string kSyntax = "Syntax error in 'SetupScript.INI': Function is not defined "
                             "(possibly wrong parameter count?)\nSetup cannot be continued.";
 const std::string kAfter = R"(ShowMessage("after", "Next statement", "", "NOW");)";
 const std::string kAgree =
     R"(AddWindow("DIALOG_WELCOME", "agree", "CHECKBOX", "I agree", "0", "20", "250", "200", "270");)";
-
-struct PageCase {
-    const char* name;
-    std::string script;
-    std::vector<Step> steps;
-    std::function<void(const std::string& dir)> prepare = nullptr;
-};
-
-void PrintTo(const PageCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class PageTest : public E2eTest, public ::testing::WithParamInterface<PageCase> {};
 
 TEST_P(PageTest, Run) {
     if (GetParam().prepare)
@@ -41,12 +25,6 @@ Step Texts(std::string title, std::string upper, std::string lower) {
             return TextOf(page) == title && TextOf(GetDlgItem(page, IDC_WELCOME_TEXT)) == upper &&
                    TextOf(GetDlgItem(page, IDC_WELCOME_TEXT2)) == lower;
         });
-}
-
-Step Shows(int id, bool visible) {
-    return Expect(std::to_string(id) + (visible ? " shown" : " hidden"), [=](HWND page) {
-        return ((GetWindowLongA(GetDlgItem(page, id), GWL_STYLE) & WS_VISIBLE) != 0) == visible;
-    });
 }
 
 Step ListKey(UINT key) {
@@ -94,9 +72,6 @@ const PageCase kCases[] = {
     {"SyntaxErrorEndsWithTwoAfterTheStatementsBeforeIt",
      Script({R"(ShowMessage("before", "First", "", "NOW");)", "SetAppName();", kAfter}),
      {ExpectBox("First", "before"), ExpectBox("Fatal error", kSyntax), ExpectExit(2)}},
-    {"UnknownStatementsAreSkipped",
-     Script({R"(Foo("x");)", R"(SetAppname("x", "y");)", "showwelcome();", "Hello", kAfter}),
-     {ExpectBox("Next statement", "after"), ExpectExit(0)}},
     {"SetupPathIsTheCurrentDirectory",
      Script({R"(ShowMessage("[SP]|[SETUPFILE]", "Where", "", "NOW");)"}),
      {ExpectBoxThat("Where",
@@ -104,28 +79,24 @@ const PageCase kCases[] = {
                         return text == SetupDir() + "|" + SetupDir() + "\\SetupScript.ini";
                     }),
       ExpectExit(0)}},
-    {"NowIsCaseSensitive",
-     Script({R"(ShowMessage("stored", "Lower case", "", "now");)",
-             R"(ShowMessage("shown", "Upper case", "", "NOW");)"}),
-     {ExpectBox("Upper case", "shown"), ExpectExit(0)}},
     {"WelcomeTextsAreExpandedWhenTheCommandRuns",
      Script({R"(SetAppName("Demo");)",
              R"(SetWelcomeString("Installs [APPNAME].", "[APPNAME] Setup");)",
              R"(SetWelcomeString2("By [DEVELOPERNAME].");)", R"(SetDeveloperName("Someone");)",
              "ShowWelcome();", R"(SetWelcomeString("Two", "Second");)", "ShowWelcome();"}),
-     {Page(IDC_NEXT), Texts("Demo Setup", "Installs Demo.", "By ."), Shows(IDC_LAST, false),
-      PictureAt40And30(), Click(IDC_NEXT), Page(IDC_NEXT), Texts("Second", "Two", "By ."),
-      Click(IDC_NEXT), ExpectExit(0)}},
-    {"EscCloseBoxAndCloseMessagesLeaveThePageOpen",
-     Script({"ShowWelcome();", kAfter}),
+     {Page(IDC_NEXT), Texts("Demo Setup", "Installs Demo.", "By ."), PictureAt40And30(),
+      Click(IDC_NEXT), Page(IDC_NEXT), Texts("Second", "Two", "By ."), Click(IDC_NEXT),
+      ExpectExit(0)}},
+    // Esc, the close box and the close messages leave the page open. Cancel asks; No keeps the
+    // page, Yes stops the run: a statement after it would end the run with the syntax error's
+    // code.
+    {"EscAndCloseLeaveThePageOpenCancelAsksAndYesStopsTheRun",
+     Script({"ShowWelcome();", kAfter, "ShowWelcome();", kAfter, "SetAppName();"}),
      {Page(IDC_NEXT), Key(VK_ESCAPE), Post("close box", WM_SYSCOMMAND, SC_CLOSE),
       Post("close", WM_CLOSE, 0), Post("IDCANCEL", WM_COMMAND, IDCANCEL), Click(IDC_NEXT),
-      ExpectBox("Next statement", "after"), ExpectExit(0)}},
-    // A statement that ran after the quit would end the run with the syntax error's code.
-    {"CancelAsksNoKeepsThePageYesStopsTheRun",
-     Script({"ShowWelcome();", kAfter, "SetAppName();"}),
-     {Page(IDC_NEXT), Click(IDC_CANCEL_PAGE), ExpectBox(kQuit, kQuitText, IDNO),
-      Click(IDC_CANCEL_PAGE), ExpectBox(kQuit, kQuitText, IDYES), ExpectExit(0)}},
+      ExpectBox("Next statement", "after"), Page(IDC_NEXT), Click(IDC_CANCEL_PAGE),
+      ExpectBox(kQuit, kQuitText, IDNO), Click(IDC_CANCEL_PAGE), ExpectBox(kQuit, kQuitText, IDYES),
+      ExpectExit(0)}},
     {"TheLastNextRuleOfThePageWins",
      Script({kAgree, R"(SetVariable("MODE", "full");)",
              R"(SetNextDynamicState("DIALOG_WELCOME", "VARIABLE", "MODE", "full", "");)",
@@ -134,6 +105,7 @@ const PageCase kCases[] = {
              "ShowWelcome();"}),
      {Page(IDC_NEXT), NextOn(false), ClickText("I agree"), NextOn(true), ClickText("I agree"),
       NextOn(false), ClickText("I agree"), NextOn(true), Click(IDC_NEXT), ExpectExit(0)}},
+    // The boxes block what is under them, so that no second question or Next can come.
     {"ButtonsShowTheirBoxesAndEditsNone",
      Script(
          {R"(SetVariable("WHO", "first");)",
@@ -142,7 +114,9 @@ const PageCase kCases[] = {
           R"(SetVariable("WHO", "second");)",
           R"(AddWindow("DIALOG_WELCOME", "name", "EDIT", "start", "0", "20", "280", "200", "300");)",
           R"(ShowMessage("Edited", "Edit box", "name", "COMMAND");)", "ShowWelcome();", kAfter}),
-     {Page(IDC_NEXT), ClickText("Info"), ExpectBox("Info box", "Hello first"),
+     {Page(IDC_NEXT), ClickText("Info"),
+      Expect("the page disabled under the box", [](HWND page) { return !IsWindowEnabled(page); }),
+      ExpectBox("Info box", "Hello first"),
       Do("focus and change the edit",
          [](HWND page) {
              HWND edit = ChildWithText(page, "start");
@@ -151,35 +125,43 @@ const PageCase kCases[] = {
                                  SMTO_ABORTIFHUNG, 5000, nullptr);
              PostMessageA(page, WM_NEXTDLGCTL, 0, FALSE);
          }),
-      Click(IDC_NEXT), ExpectBox("Next statement", "after"), ExpectExit(0)}},
+      Click(IDC_NEXT),
+      Expect("the background disabled under the box",
+             [](HWND) {
+                 return !IsWindowEnabled(FindWindowA("SETUPMAINCLASS_HALLO_WIE_GEHTS", nullptr));
+             }),
+      ExpectBox("Next statement", "after"), ExpectExit(0)}},
+    // Keys typed ahead reach Next before the page-state check runs: Next checks the rule itself.
     {"DestinationOfFewerThanThreeCharactersDisablesNext",
      Script({R"(SetAppName("Demo");)", R"(SetVariable("MODE", "on");)",
              R"(SetNextDynamicState("DIALOG_DEST", "VARIABLE", "MODE", "on", "");)", "ShowDest();",
              R"(ShowMessage("[DP]", "DP is", "", "NOW");)"}),
-     {Page(IDC_DEST_PATH), NextOn(true), Type(IDC_DEST_PATH, "C:"), NextOn(false),
-      Type(IDC_DEST_PATH, "C:\\"), NextOn(true), Click(IDC_NEXT), ExpectBox("DP is", "C:\\"),
-      ExpectExit(0)}},
-    {"MissingDestinationNoKeepsThePageYesTakesIt",
-     Script(
-         {R"(SetAppName("Demo");)", "ShowDest();", R"(ShowMessage("[DP]", "DP is", "", "NOW");)"}),
-     {Page(IDC_DEST_PATH), Click(IDC_DEST_ASK_CREATE), Type(IDC_DEST_PATH, "C:\\vle2e\\no\\such"),
-      NextOn(true), Click(IDC_NEXT),
-      ExpectBox("Directory does not exist", "Directory does not exist, should it be created?",
-                IDNO),
-      Click(IDC_NEXT),
-      ExpectBox("Directory does not exist", "Directory does not exist, should it be created?",
-                IDYES),
-      ExpectBox("DP is", "C:\\vle2e\\no\\such"), ExpectExit(0)}},
+     {Page(IDC_DEST_PATH), NextOn(true),
+      Burst("select all, type two characters and Enter",
+            [](HWND page) {
+                HWND field = GetDlgItem(page, IDC_DEST_PATH);
+                PostMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+                PostMessageA(field, EM_SETSEL, 0, -1);
+                PostMessageA(field, WM_CHAR, 'a', 1);
+                PostMessageA(field, WM_CHAR, 'b', 1);
+                PressKey(page, VK_RETURN, IDC_DEST_PATH);
+            }),
+      NextOn(false), Type(IDC_DEST_PATH, "C:\\"), NextOn(true), Click(IDC_NEXT),
+      ExpectBox("DP is", "C:\\"), ExpectExit(0)}},
     // A click and Space on the mandatory row change nothing; the same input on the optional
-    // row right after them changes it, which shows that they were delivered.
+    // row right after them changes it, which shows that they were delivered. A row is
+    // highlighted exactly when its section will be installed, also on its second showing.
     {"MandatoryRowsAreNeverClearedAndRowsAreChosenTogether",
      Script({R"(CreateSection("Main", "1", "0", "Main files");)",
              R"(CreateSection("Docs", "0", "0", "Documentation");)",
+             R"(CreateSection("Extra", "2", "0", "e");)",
              AddFile("c.txt", "c.txt", R"("Docs", "0", "1", "0", "0", "0", "0", "")"),
-             AddFile("a.bin", "a.bin"), AddFile("b.bin", "b.bin"), "ShowSections();"}),
-     {Page(IDC_SECTIONS_LIST), Rows("10"), Size(0, "350"), Size(1, "7"), ClickListRow(0),
-      ClickListRow(1), Rows("11"), ListKey(VK_SPACE), Rows("10"), ListKey(VK_UP), ListKey(VK_SPACE),
-      ListKey(VK_DOWN), ListKey(VK_SPACE), Rows("11"), Click(IDC_NEXT), ExpectExit(0)},
+             AddFile("a.bin", "a.bin"), AddFile("b.bin", "b.bin"), "ShowSections();",
+             "ShowSections();"}),
+     {Page(IDC_SECTIONS_LIST), Rows("101"), Size(0, "350"), Size(1, "7"), ClickListRow(0),
+      ClickListRow(1), Rows("111"), ListKey(VK_SPACE), Rows("101"), ListKey(VK_UP),
+      ListKey(VK_SPACE), ListKey(VK_DOWN), ListKey(VK_SPACE), Rows("111"), Click(IDC_NEXT),
+      Page(IDC_SECTIONS_LIST), Rows("111"), Click(IDC_NEXT), ExpectExit(0)},
      [](const std::string& dir) {
          WriteBytes(dir + "\\a.bin", std::string(100, 'a'));
          WriteBytes(dir + "\\b.bin", std::string(250, 'b'));

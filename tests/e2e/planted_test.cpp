@@ -35,12 +35,7 @@ struct NativeFirst {
         const std::string key = "Software\\Wine\\AppDefaults\\" + exe + "\\DllOverrides";
         for (const char* name : kPlanted) {
             saved.push_back(std::make_unique<SavedRegistryValue>(HKEY_CURRENT_USER, key, name));
-            HKEY opened;
-            RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &opened, nullptr);
-            RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"),
-                           15);
-            RegCloseKey(opened);
+            RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, "native,builtin", 15);
         }
     }
     std::vector<std::unique_ptr<SavedRegistryValue>> saved;
@@ -92,9 +87,10 @@ class PlantedTest : public E2eTest {
 };
 
 // The positive control: a program that loads the libraries by bare name from the same
-// directory gets the planted ones, so their silence during the run means something.
-TEST_F(PlantedTest, PlantedSystemLibrariesAreNotCalled) {
-    systemFile = SystemDirectory() + "\\vle2e_planted.dll";
+// directory gets the planted ones, so their silence during the run means something. The run
+// installs a shared library in use: it is replaced at the next restart by a copy that waits
+// in the run's folder, the only thing left there.
+TEST_F(PlantedTest, PlantedSystemLibrariesAreNotCalledAndTheCopyForTheRestartStays) {
     for (const char* name : kPlanted) {
         const std::string library = std::string(name) + ".dll";
         ASSERT_TRUE(
@@ -118,19 +114,41 @@ TEST_F(PlantedTest, PlantedSystemLibrariesAreNotCalled) {
         DeleteFileA(At(std::string(name) + ".dll.loaded").c_str());
     }
 
+    PendingRenames renames;
     Put("disk1\\app.txt", std::string(1234, 'a'));
-    ASSERT_TRUE(CopyFileA(WinePath(VL_TEST_FILES "/vlsrv_no_export.dll").c_str(),
-                          At("disk1\\vlplant.dll").c_str(), FALSE));
-    const std::string size = std::to_string(1234 + ReadBytes(At("disk1\\vlplant.dll")).size());
-    EXPECT_EQ(Run(Header() + Script({AddFile("disk1\\app.txt", "app.txt"),
-                                     AddFile("disk1\\vlplant.dll", "vle2e_planted.dll",
-                                             R"("Main", "1", "1", "0", "0", "0", "0", "")"),
-                                     "ShowSections();", "ShowCopy();"}),
-                  {Page(IDC_SECTIONS_LIST), Size(0, size), Click(IDC_NEXT), ExpectExit(0)},
-                  At("VLSetup.exe")),
-              "");
+    systemFile = SystemDirectory() + "\\vle2e_busy.dll";
+    ASSERT_TRUE(
+        CopyFileA(WinePath(VL_TEST_FILES "/vlsrv_2_0.dll").c_str(), systemFile.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(WinePath(VL_TEST_FILES "/vlsrv_3_1.dll").c_str(),
+                          At("disk1\\vlnew.dll").c_str(), FALSE));
+    const std::string inUse = ReadBytes(systemFile);
+    const std::string size = std::to_string(1234 + ReadBytes(At("disk1\\vlnew.dll")).size());
+    PlantLink("vlnew.dll.tmp");
+    HANDLE held = CreateFileA(systemFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::string result =
+        Run(Header() + Script({AddFile("disk1\\app.txt", "app.txt"),
+                               AddFile("disk1\\vlnew.dll", "vle2e_busy.dll",
+                                       R"("Main", "1", "1", "0", "0", "0", "0", "")"),
+                               "ShowSections();", "ShowCopy();"}),
+            {Page(IDC_SECTIONS_LIST), Size(0, size), Click(IDC_NEXT),
+             ExpectBox("vlnew.dll", "Sharing violation occured, setup cannot install the file."),
+             ExpectExit(0)},
+            At("VLSetup.exe"));
+    CloseHandle(held);
+    EXPECT_EQ(result, "");
     EXPECT_EQ(ReadBytes(Target("app.txt")), std::string(1234, 'a'));
-    EXPECT_TRUE(ReadBytes(systemFile) == ReadBytes(At("disk1\\vlplant.dll")));
+    std::vector<std::string> added;
+    for (const std::string& folder : RunFolders())
+        if (before.count(folder) == 0)
+            added.push_back(WindowsTemp() + "\\" + folder);
+    ASSERT_EQ(added.size(), 1u) << "the run's folder stays";
+    ASSERT_EQ(Entries(added[0]), std::vector<std::string>{"vlnew.dll.tmp"});
+    const std::string copy = added[0] + "\\vlnew.dll.tmp";
+    EXPECT_TRUE(ReadBytes(copy) == ReadBytes(At("disk1\\vlnew.dll")));
+    EXPECT_TRUE(PendingRenames::Holds(copy, systemFile));
+    EXPECT_TRUE(ReadBytes(systemFile) == inUse) << "the copy in use stays until the restart";
+    ExpectPlantsUntouched();
     // Wine's own user32 imports version.dll and calls these; any other call is the program's.
     const std::set<std::string> wine = {"GetFileVersionInfoSizeW", "GetFileVersionInfoW",
                                         "VerQueryValueW"};
@@ -140,23 +158,21 @@ TEST_F(PlantedTest, PlantedSystemLibrariesAreNotCalled) {
 }
 
 // Each split file is joined in a fresh staging file, also after the sections page joined it
-// for its size and when it is installed a second time, away from what is planted at its old
-// name.
+// for its size, when its parts are listed by disk between another file's, and when it is
+// installed a second time, away from what is planted at its old name.
 TEST_F(PlantedTest, SplitFilesAreJoinedAwayFromPlantsAndTheRunFolderGoes) {
     PlantFile("joined.txt.ToInstall.TMP");
     PlantLink("linked.txt.ToInstall.TMP");
-    std::vector<std::string> lines;
-    for (const std::string name : {"joined", "linked", "joined"}) {
-        for (const std::string disk : {"1", "2"}) {
-            Put("disk" + disk + "\\" + name + "." + disk, name + " part " + disk + ";");
-            lines.push_back(AddFile("disk" + disk + "\\" + name + "." + disk, name + ".txt",
-                                    "\"Main\", \"0\", \"" + disk + "\", \"1\", \"" +
-                                        (disk == "2" ? "1" : "0") + "\", \"0\", \"0\", \"\""));
-        }
-    }
     std::string script = Header();
-    for (const std::string& line : lines)
-        script += line + "\r\n";
+    for (const std::string part :
+         {"joined.1", "linked.1", "joined.2", "linked.2", "joined.1", "joined.2"}) {
+        const std::string name = part.substr(0, 6), disk = part.substr(7);
+        Put("disk" + disk + "\\" + part, name + " part " + disk + ";");
+        script += AddFile("disk" + disk + "\\" + part, name + ".txt",
+                          "\"Main\", \"0\", \"" + disk + "\", \"1\", \"" +
+                              (disk == "2" ? "1" : "0") + "\", \"0\", \"0\", \"\"") +
+                  "\r\n";
+    }
     EXPECT_EQ(Run(script + "ShowSections();\r\nShowCopy();\r\n",
                   {Page(IDC_SECTIONS_LIST), Size(0, "84"), Click(IDC_NEXT),
                    Answer("Overwrite file", IDC_OVERWRITE_YES), ExpectExit(0)}),
@@ -165,40 +181,6 @@ TEST_F(PlantedTest, SplitFilesAreJoinedAwayFromPlantsAndTheRunFolderGoes) {
     EXPECT_EQ(ReadBytes(Target("linked.txt")), "linked part 1;linked part 2;");
     ExpectPlantsUntouched();
     EXPECT_EQ(RunFolders(), before);
-}
-
-// A shared library in use is replaced at the next restart by a copy that waits in the run's
-// folder, the only thing left there.
-TEST_F(PlantedTest, CopyForTheRestartKeepsTheRunFolder) {
-    PendingRenames renames;
-    systemFile = SystemDirectory() + "\\vle2e_busy.dll";
-    ASSERT_TRUE(
-        CopyFileA(WinePath(VL_TEST_FILES "/vlsrv_2_0.dll").c_str(), systemFile.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(WinePath(VL_TEST_FILES "/vlsrv_3_1.dll").c_str(), At("vlnew.dll").c_str(),
-                          FALSE));
-    const std::string inUse = ReadBytes(systemFile);
-    PlantLink("vlnew.dll.tmp");
-    HANDLE held = CreateFileA(systemFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    const std::string result =
-        Run(Header() + Script({AddFile("vlnew.dll", "vle2e_busy.dll",
-                                       R"("Main", "1", "1", "0", "0", "0", "0", "")"),
-                               "ShowCopy();"}),
-            {ExpectBox("vlnew.dll", "Sharing violation occured, setup cannot install the file."),
-             ExpectExit(0)});
-    CloseHandle(held);
-    EXPECT_EQ(result, "");
-    std::vector<std::string> added;
-    for (const std::string& folder : RunFolders())
-        if (before.count(folder) == 0)
-            added.push_back(WindowsTemp() + "\\" + folder);
-    ASSERT_EQ(added.size(), 1u) << "the run's folder stays";
-    ASSERT_EQ(Entries(added[0]), std::vector<std::string>{"vlnew.dll.tmp"});
-    const std::string copy = added[0] + "\\vlnew.dll.tmp";
-    EXPECT_TRUE(ReadBytes(copy) == ReadBytes(At("vlnew.dll")));
-    EXPECT_TRUE(PendingRenames::Holds(copy, systemFile));
-    EXPECT_TRUE(ReadBytes(systemFile) == inUse) << "the copy in use stays until the restart";
-    ExpectPlantsUntouched();
 }
 
 } // namespace

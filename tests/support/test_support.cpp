@@ -30,6 +30,13 @@ std::string UnixPathOf(const std::string& path) {
     return result;
 }
 
+// A directory entry, also of a dead link.
+bool EntryExists(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    return search != INVALID_HANDLE_VALUE && FindClose(search);
+}
+
 // Wine starts Linux programs too, but gives no handle to wait on: callers wait for the effect.
 bool RunLinux(const std::string& commandLine) {
     return WinExec(("Z:\\bin\\" + commandLine).c_str(), SW_HIDE) > 31;
@@ -64,12 +71,6 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
 
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool EntryExists(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    return search != INVALID_HANDLE_VALUE && FindClose(search);
 }
 
 std::vector<std::string> Entries(const std::string& directory) {
@@ -122,16 +123,12 @@ bool PointsTo(const std::string& link, const std::string& target) {
 }
 
 bool MakeLink(const std::string& link, const std::string& target) {
-    if (UnixPathOf(link).empty())
-        return CreateSymbolicLinkA(link.c_str(), target.c_str(), 0x2) && PointsTo(link, target);
     return RunLinux("ln -s " + UnixPathOf(target) + " " + UnixPathOf(link)) &&
            Until(EntryExists, link, true) && PointsTo(link, target);
 }
 
 void RemoveLink(const std::string& link) {
-    if (UnixPathOf(link).empty())
-        DeleteFileA(link.c_str());
-    else if (EntryExists(link) && RunLinux("rm -f " + UnixPathOf(link)))
+    if (EntryExists(link) && RunLinux("rm -f " + UnixPathOf(link)))
         Until(EntryExists, link, false);
 }
 
@@ -210,13 +207,6 @@ void PendingRenames::Block() {
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, REG_DWORD, &blocked,
                     sizeof blocked);
 }
-
-const char kUninstallLogHeader[] =
-    "QLUNLOG V1\r\n\r\nQUENLO UNINSTALLATION LOG FILE\r\n\r\n"
-    "MAKE NO CHANGES TO THIS FILE, ITS FORMAT IS EXACTLY DEFINED!\r\n"
-    "NO REAL PARSER DOES EXIST, SO DON\xB4T MODIFY ANYTHING!\r\n"
-    "ANY ERRORS COULD CAUSE CATASTROPHAL (!) DAMAGE TO YOUR SYSTEM, YOU\r\n"
-    "COULD BE UNABLE TO RESTART WINDOWS\r\n\r\n";
 
 std::string LogAfterFiles(const std::string& log) {
     const std::string line = "\r\n[FILES]\r\n";

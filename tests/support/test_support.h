@@ -1,12 +1,12 @@
 // Helpers that the Windows unit tests and the end-to-end tests share: files, paths,
-// symbolic links, the registry, pending renames and the uninstall log's header. Plain
+// symbolic links, the registry, pending renames and the uninstall log. Plain
 // functions over the platform, no test framework, so that tools can use them too.
 //
 // API:
 //   WinePath(p)            "/a/b" -> "Z:\a\b"; a Windows path keeps its form
 //   ReadBytes(p)           whole file, "<missing>" when it cannot be opened
 //   WriteBytes(p, bytes)   exact bytes, creates missing parent directories
-//   Exists(p) / EntryExists(p)  attributes readable / a directory entry (also a dead link)
+//   Exists(p)              attributes readable
 //   Entries(dir)           sorted names in a directory
 //   RemoveTree(dir)        a directory with all it holds (never holding a planted link)
 //   ShortPath(p), SystemDirectory(), WindowsTemp(), StartMenuPrograms()
@@ -17,7 +17,7 @@
 //   SharedCount(path), SetSharedCount(path, n), ForgetSharedCount(path)   SharedDLLs counts (-1:
 //   none) SavedRegistryValue     puts a value back as it was when it goes out of scope
 //   PendingRenames         the same for PendingFileRenameOperations; Holds(from, to), Block()
-//   kUninstallLogHeader    the log's fixed lines before the date; LogAfterFiles(log)
+//   LogAfterFiles(log)     what follows the "[FILES]" line
 #ifndef VL_TESTS_SUPPORT_TEST_SUPPORT_H
 #define VL_TESTS_SUPPORT_TEST_SUPPORT_H
 
@@ -32,7 +32,6 @@ std::string WinePath(const std::string& path);
 std::string ReadBytes(const std::string& path);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
-bool EntryExists(const std::string& path);
 std::vector<std::string> Entries(const std::string& directory);
 void RemoveTree(const std::string& directory);
 
@@ -80,7 +79,6 @@ class PendingRenames : public SavedRegistryValue {
     static void Block();
 };
 
-extern const char kUninstallLogHeader[];
 // What follows the "[FILES]" line, or "<no [FILES] line>".
 std::string LogAfterFiles(const std::string& log);
 

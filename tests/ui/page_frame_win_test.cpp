@@ -49,9 +49,8 @@ int QuitQuestions(DWORD thread, bool answer) {
     for (HWND box = nullptr; (box = FindWindowExA(nullptr, box, "#32770", "Quit setup"));) {
         if (IsWindowVisible(box) && GetWindowThreadProcessId(box, nullptr) == thread) {
             ++count;
-            if (answer) {
+            if (answer)
                 PostMessageA(box, WM_COMMAND, IDNO, 0);
-            }
         }
     }
     return count;
@@ -79,17 +78,15 @@ TEST(QuitQuestion, IsTaskModalAndNeverStacks) {
     int questions = 0;
     const DWORD thread = GetCurrentThreadId();
     std::thread user([&] {
-        for (int i = 0; i < 500 && QuitQuestions(thread, false) == 0; ++i) {
+        for (int i = 0; i < 500 && QuitQuestions(thread, false) == 0; ++i)
             Sleep(20);
-        }
         pageDisabled = !IsWindowEnabled(page);
         PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_CANCEL_PAGE, BN_CLICKED), 0);
         PostMessageA(page, WM_APP, 0, 0);
         WaitForSingleObject(asked, 10000);
         questions = QuitQuestions(thread, false);
-        while (QuitQuestions(thread, true) > 0) {
+        while (QuitQuestions(thread, true) > 0)
             Sleep(50);
-        }
     });
     EXPECT_EQ(ConfirmQuit(1), 0);
     user.join();
