@@ -33,11 +33,7 @@ std::string Fresh(const std::string& name) {
 
 int Pack(const PackOptions& options, std::string* lines = nullptr) {
     std::string printed, error;
-    const int result = PackDisks(options, printed, error);
-    if (lines != nullptr) {
-        *lines = printed;
-    }
-    return result;
+    return PackDisks(options, lines != nullptr ? *lines : printed, error);
 }
 
 } // namespace

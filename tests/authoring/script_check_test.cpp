@@ -19,9 +19,9 @@ const std::string kHead = R"(SetAppName("A") CreateSection("S", "1", "0", "c"))"
 const std::string kUninstaller =
     R"(AddFile("u", "[DP]\VLUninstall.exe", "S", "0", "1", "0", "0", "0", "0", ""))"
     "\n";
-const std::string kTail = kUninstaller + "ShowCopy()\n";
+const std::string kTail = "\n" + kUninstaller + "ShowCopy()\n";
 const std::string kWindow =
-    R"(AddWindow("DIALOG_DEST", "c", "LABEL", "t", "0", "1", "2", "3", "4"))";
+    R"(AddWindow("DIALOG_DEST", "c", "LABEL", "t", "0", "1", "2", "3", "4") )";
 
 // An AddFile of a part of g.txt, cut at its lastPart flag.
 const std::string kG = R"(AddFile("b", "[DP]\g.txt", "S", "0", "1", "1", )";
@@ -59,55 +59,35 @@ TEST(ScriptCheck, EachRuleReportsAtTheStatementOrArgumentItConcerns) {
     const std::string plain = R"("0", "0", "0")", part = R"("0", "1", "0")",
                       last = R"("0", "1", "1")";
     const Row rows[] = {
-        {"a clean script", kHead + File(plain) + kTail},
         {"two split files listed interleaved, each completed by its last part",
          kHead + File(part) + kG + R"("0")" + kGEnd + File(last) + kG + R"("1")" + kGEnd + kTail},
-        {"wrong argument count", kHead + "@SetAppName()\n" + kTail},
+        {"wrong argument count", kHead + "@SetAppName()" + kTail},
         {"section not created before", kHead + File(plain, R"("a")", R"(@"T")") + kTail},
         {"split file without its last part, then a last part of another file",
          kHead + "@" + File(part) + kG + R"(@"1")" + kGEnd + kTail},
         {"missing source", kHead + File(plain, R"(@"[SP]\missing.txt")") + kTail},
-        {"copy page without application name", R"(CreateSection("S", "1", "0", "c"))"
-                                               "\n" +
-                                                   kUninstaller + "@ShowCopy()"},
+        {"copy page without application name",
+         R"(CreateSection("S", "1", "0", "c") )" + kUninstaller + "@ShowCopy()"},
         {"file after the last copy page", kHead + kTail + "@" + File(plain)},
-        {"misspelled command", kHead + "~AddFlie()\n" + kTail, "AddFile"},
+        {"misspelled command", kHead + "~AddFlie()" + kTail, "AddFile"},
         {"variable used before it is set",
-         kHead +
-             R"(SetCaption(~"[APPNAM] Setup") SetVariable("APPNAM", "x"))"
-             "\n" +
-             kTail,
-         "APPNAM"},
+         kHead + R"(SetCaption(~"[APPNAM] Setup") SetVariable("APPNAM", "x"))" + kTail, "APPNAM"},
         {"destination variable set only after the copy page",
-         kHead +
-             R"(AddFile("a", ~"[DP]\[SUB]\f", "S", "0", "1", "0", "0", "0", "0", ""))"
-             "\n" +
-             kTail + R"(SetVariable("SUB", "x"))",
+         kHead + R"(AddFile("a", ~"[DP]\[SUB]\f", "S", "0", "1", "0", "0", "0", "0", ""))" + kTail +
+             R"(SetVariable("SUB", "x"))",
          "SUB"},
         {"unknown page",
-         kHead +
-             R"(AddWindow(~"DIALOG_WELCOM", "c", "LABEL", "t", "0", "1", "2", "3", "4"))"
-             "\n" +
+         kHead + R"(AddWindow(~"DIALOG_WELCOM", "c", "LABEL", "t", "0", "1", "2", "3", "4"))" +
              kTail},
         {"Next rule naming a control of another page",
-         kHead + kWindow + "\n" +
-             R"(SetNextDynamicState("DIALOG_WELCOME", "CONTROL", ~"c", "VALUE", "1"))"
-             "\n" +
-             kTail},
+         kHead + kWindow +
+             R"(SetNextDynamicState("DIALOG_WELCOME", "CONTROL", ~"c", "VALUE", "1"))" + kTail},
         {"control type in lower case",
-         kHead +
-             R"(AddWindow("DIALOG_DEST", "c", ~"checkbox", "t", "0", "1", "2", "3", "4"))"
-             "\n" +
+         kHead + R"(AddWindow("DIALOG_DEST", "c", ~"checkbox", "t", "0", "1", "2", "3", "4"))" +
              kTail},
-        {"message neither NOW nor COMMAND", kHead +
-                                                R"(ShowMessage("a", "b", "", ~"now"))"
-                                                "\n" +
-                                                kTail},
+        {"message neither NOW nor COMMAND", kHead + R"(ShowMessage("a", "b", "", ~"now"))" + kTail},
         {"flag other than 0 or 1", kHead + File(R"(~"yes", "0", "0")") + kTail},
-        {"DP without a trailing backslash", kHead +
-                                                R"(SetVariable("DP", ~"C:\x"))"
-                                                "\n" +
-                                                kTail},
+        {"DP without a trailing backslash", kHead + R"(SetVariable("DP", ~"C:\x"))" + kTail},
         {"no uninstaller", kHead + "~ShowCopy()"},
     };
     CheckOptions options;

@@ -23,17 +23,15 @@ constexpr std::size_t kMaxPairs = 8;
 constexpr std::size_t kRepeatedValueSize = 1u << 20;
 
 std::vector<std::string> SplitLines(const std::string& input) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = input.find('\n', start);
-        if (end == std::string::npos) {
-            lines.push_back(input.substr(start));
-            return lines;
+    std::vector<std::string> lines(1);
+    for (const char c : input) {
+        if (c == '\n') {
+            lines.emplace_back();
+        } else {
+            lines.back() += c;
         }
-        lines.push_back(input.substr(start, end - start));
-        start = end + 1;
     }
+    return lines;
 }
 
 std::string ValueOf(const std::string& line) {
@@ -96,20 +94,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         values[lines[i]] = value;
         bracketInValues = bracketInValues || HasBracket(value);
     }
-    const std::size_t countBefore = variables.Count();
 
     std::string expanded = text;
     variables.ExpandReferences(expanded);
 
     Check(expanded.size() <= std::max(text.size(), VariableStore::kMaxExpandedLength),
           "a replacement never grows the text beyond the bound");
-    Check(variables.Count() <= countBefore + VariableStore::kMaxReplacements,
-          "at most one variable is created per replacement");
     for (const auto& entry : values) {
         Check(variables.Lookup(entry.first) == entry.second, "expansion leaves the values alone");
-    }
-    if (text.find('[') == std::string::npos) {
-        Check(expanded == text, "a text without a reference stays as it is");
     }
     if (!bracketInValues) {
         Check(expanded == ExpandInOnePass(text, values),

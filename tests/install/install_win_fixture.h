@@ -40,25 +40,21 @@ struct Box {
 
 // Answers, from a second thread, the boxes of this process in the order given. A box out
 // of order is noted with a "!" and closed with No, so that a fault fails the test instead
-// of hanging it. Seen() gives the captions of all boxes once the expected ones came.
+// of hanging it.
 class Answerer {
   public:
     explicit Answerer(std::vector<Box> boxes = {}) : boxes_(boxes), thread_([this] { Run(); }) {}
-    ~Answerer() { Seen(); }
-    std::vector<std::string> Seen() {
+    ~Answerer() { Unexpected(); }
+    // Once the expected boxes came: empty when exactly they came, in order; else the captions
+    // of all.
+    std::string Unexpected() {
         stop_ = true;
         if (thread_.joinable())
             thread_.join();
-        return seen_;
-    }
-    // Empty when exactly the expected boxes came, in order; else the captions of all.
-    std::string Unexpected() {
-        std::string expected, seen;
+        std::string expected;
         for (const Box& box : boxes_)
             expected += box.caption + "|";
-        for (const std::string& caption : Seen())
-            seen += caption + "|";
-        return seen == expected ? "" : seen;
+        return seen_ == expected ? "" : seen_;
     }
 
   private:
@@ -81,7 +77,7 @@ class Answerer {
                 continue;
             }
             const bool expected = next < boxes_.size() && boxes_[next].caption == caption;
-            seen_.push_back(expected ? caption : std::string("!") + caption);
+            seen_ += (expected ? "" : "!") + std::string(caption) + "|";
             if (expected && boxes_[next].look)
                 boxes_[next].look(box);
             for (int command : expected ? boxes_[next++].commands : std::vector<int>{IDNO, 1042})
@@ -92,7 +88,7 @@ class Answerer {
     }
 
     std::vector<Box> boxes_;
-    std::vector<std::string> seen_;
+    std::string seen_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

@@ -11,10 +11,6 @@
 namespace installtest {
 namespace {
 
-std::string ShortName(const std::string& path) {
-    return FileNameOf(ShortPath(path));
-}
-
 // a.txt and b.txt, into a directory two levels below DP, which does not exist yet.
 TEST_F(InstallTest, OverwriteQuestionAndWhatItsAnswersLeave) {
     const Box no{"Overwrite file", {1043}}, yes{"Overwrite file", {1012}};
@@ -55,16 +51,12 @@ TEST_F(InstallTest, OverwriteQuestionAndWhatItsAnswersLeave) {
     }
 }
 
-std::string Registered() {
-    char name[64] = "";
-    GetEnvironmentVariableA("VL_TEST_SERVER_REGISTERED", name, sizeof name);
-    return name;
-}
-
 // Installed as vltest_shared.dll, whatever its source is called; an older copy of that name
 // in DP is what the service finds, and it goes when the file lands in the system directory.
 TEST_F(InstallTest, SharedFileGoesWhereTheServiceSaysAndOnlyServersRegister) {
     const std::string installed = SystemDirectory() + "\\vltest_shared.dll";
+    const Box told{"Server registration", {IDOK}};
+    const char* registers = "SHARED\r\nAUTOREGSVR\r\n";
     const struct {
         const char* built; // "" for a data file
         int shared;
@@ -74,14 +66,8 @@ TEST_F(InstallTest, SharedFileGoesWhereTheServiceSaysAndOnlyServersRegister) {
         const char* registered;
         const char* logTail; // nullptr: not installed
     } rows[] = {
-        {"vlsrv_3_1.dll", 1, "", true, {}, "vlsrv_3_1", "SHARED\r\nAUTOREGSVR\r\n"},
-        {"vlsrv_register_false.dll",
-         1,
-         "",
-         false,
-         {{"Server registration", {IDOK}}},
-         "vlsrv_register_false",
-         "SHARED\r\nAUTOREGSVR\r\n"},
+        {"vlsrv_3_1.dll", 1, "", true, {}, "vlsrv_3_1", registers},
+        {"vlsrv_register_false.dll", 1, "", false, {told}, "vlsrv_register_false", registers},
         {"vlsrv_no_export.dll", 1, "", false, {}, "", "SHARED\r\nNOAUTOREGSVR\r\n"},
         {"", 1, "", false, {}, "", "SHARED\r\n"},
         {"vlsrv_2_0.dll", 1, "vlsrv_3_1.dll", false, {}, "", nullptr},
@@ -103,7 +89,9 @@ TEST_F(InstallTest, SharedFileGoesWhereTheServiceSaysAndOnlyServersRegister) {
         std::string installedPath;
         EXPECT_EQ(InstallFileRecord(0, installedPath), 0) << row.built;
         EXPECT_EQ(answerer.Unexpected(), "") << row.built;
-        EXPECT_EQ(Registered(), row.registered) << row.built;
+        char registered[64] = "";
+        GetEnvironmentVariableA("VL_TEST_SERVER_REGISTERED", registered, sizeof registered);
+        EXPECT_STREQ(registered, row.registered) << row.built;
         EXPECT_EQ(installedPath, row.logTail ? target : "") << row.built;
         EXPECT_TRUE(ReadBytes(target) == (row.logTail ? bytes : ReadBytes(Built(row.inPlace))));
         const std::string logged = row.shared ? target : ShortPath(target);
@@ -169,7 +157,7 @@ TEST_F(InstallTest, InUseReplacedAtRestartByTheExpandedFileAndForcedRetriesStart
                                                   nullptr, OPEN_EXISTING, 0, nullptr)
                                     : INVALID_HANDLE_VALUE;
         Add(row.source, ReadBytes(Built(row.source)), "[DP]\\vltest_busy.dll", 1);
-        const std::string name = ShortName(model.files[0].source);
+        const std::string name = FileNameOf(ShortPath(model.files[0].source));
         ServiceInFront inFront(row.first, Built(row.scheduled ? row.scheduled : row.source));
         Answerer answerer({{name, {row.answer}}});
         std::string installedPath;
@@ -209,10 +197,8 @@ TEST_F(InstallTest, SplitFileIsInstalledJoinedInRecordOrderOnlyWhenWhole) {
         Fresh();
         const std::string bytes[] = {first, "second,", "third."};
         for (int i = 0; i < 3; ++i) {
-            FileRecord& part = Add("joined." + std::to_string(i + 1), bytes[i], "[DP]\\joined.txt");
-            part.source =
-                root + "\\disk" + std::to_string(i + 1) + "\\joined." + std::to_string(i + 1);
-            WriteBytes(part.source, bytes[i]);
+            FileRecord& part =
+                Add("joined." + std::to_string(i + 1), bytes[i], "[DP]\\joined.txt", 0, i + 1);
             part.splitPart = 1;
             part.lastPart = i == 2;
         }
@@ -238,7 +224,6 @@ TEST_F(InstallTest, SplitFileIsInstalledJoinedInRecordOrderOnlyWhenWhole) {
 }
 
 TEST_F(InstallTest, SizesAreExpandedAndCountedIn64Bits) {
-    Add("plain.txt", std::string(1234, 'p'), "[DP]\\plain.txt");
     Add("packed.txt_", ReadBytes(Built("packed.txt_")), "[DP]\\packed.txt");
     Add("missing.txt", "", "[DP]\\missing.txt").source += ".gone";
     HANDLE large = CreateFileA(Add("large.bin", "", "[DP]\\large.bin").source.c_str(),
@@ -249,10 +234,9 @@ TEST_F(InstallTest, SizesAreExpandedAndCountedIn64Bits) {
     CloseHandle(large);
 
     Answerer answerer; // a missing source brings up no prompt here
-    EXPECT_EQ(QuerySourceSize(0), 1234u);
-    EXPECT_EQ(QuerySourceSize(1), ReadBytes(Built("packed.txt")).size());
-    EXPECT_EQ(QuerySourceSize(2), 0u);
-    EXPECT_EQ(QuerySourceSize(3), 5ULL << 30);
+    EXPECT_EQ(QuerySourceSize(0), ReadBytes(Built("packed.txt")).size());
+    EXPECT_EQ(QuerySourceSize(1), 0u);
+    EXPECT_EQ(QuerySourceSize(2), 5ULL << 30);
     EXPECT_EQ(answerer.Unexpected(), "");
 }
 
@@ -268,19 +252,16 @@ TEST_F(InstallTest, LanguageQuestionShowsBothFilesAndEscDoesNothing) {
     LONG_PTR noStyle = 0;
     const std::string caption = "Different languages/codepages";
     Answerer answerer({{caption, {IDCANCEL, 1041}, read},
-                       {caption, {1042}, read},
                        {"a.dll", {IDNO}, [&](HWND box) {
                             noStyle = GetWindowLongPtrA(GetDlgItem(box, IDNO), GWL_STYLE);
                         }}});
     const std::string english = Built("vlsrv_2_0.dll"), german = Built("vlsrv_3_1.dll");
-    const std::string none = Built("vlsrv_no_version.dll");
     EXPECT_EQ(AskLanguageConflict(english, german), 1);
-    EXPECT_EQ(AskLanguageConflict(english, none), 0);
     ScreenQuestions questions;
     EXPECT_EQ(MapInstallResult(kVifMismatch, "a.dll", 1, questions), kActionSkip);
-    answerer.Seen();
-    EXPECT_EQ(fields, (std::vector<std::string>{english, "English", "1252", german, "German",
-                                                "1252", english, "English", "1252", none, "", ""}));
+    EXPECT_EQ(answerer.Unexpected(), "");
+    EXPECT_EQ(fields,
+              (std::vector<std::string>{english, "English", "1252", german, "German", "1252"}));
     EXPECT_EQ(noStyle & BS_TYPEMASK, BS_DEFPUSHBUTTON) << "No is the attribute question's default";
 }
 

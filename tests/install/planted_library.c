@@ -1,9 +1,8 @@
 /* A library planted beside the setup program under the name of a system
  * library (version.dll or setupapi.dll, chosen by the build). It exports that
  * library's functions, but none of them does any work: each one writes its
- * name into "<library>.called" next to the library and fails. Loading the
- * library writes "<library>.loaded". A test that finds a name in the
- * ".called" file knows the program ran planted code. */
+ * name into "<library>.called" next to the library and fails. A test that
+ * finds a name in that file knows the program ran planted code. */
 #include <stdarg.h>
 #include <windef.h>
 #include <winbase.h>
@@ -34,7 +33,6 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     (void)reserved;
     if (reason == DLL_PROCESS_ATTACH) {
         self = instance;
-        Mark(".loaded", "loaded");
     }
     return TRUE;
 }
