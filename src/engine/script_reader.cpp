@@ -16,12 +16,13 @@ enum class ScanState { Idle, Comment, Name, List, String };
 // script that large; a native tool scans such a text up to this size.
 constexpr std::size_t kMaxScannedText = 0xFFFFFFFFu;
 
-// Normalises the text where it stands: it only ever shrinks, and a large
-// script is not held twice.
-void NormalizeInPlace(std::string& text) {
+// Normalises `size` bytes at `data` where they stand and returns how many
+// remain: the text only ever shrinks, and a large script is not held twice.
+std::size_t NormalizeInPlace(char* data, std::size_t size) {
     // The end-of-file mark: nothing after it belongs to the script.
-    const std::size_t end = std::min(text.find('\x1A'), text.size());
-    char* const data = &text[0];
+    const void* mark = std::memchr(data, '\x1A', size);
+    const std::size_t end =
+        mark != nullptr ? static_cast<std::size_t>(static_cast<const char*>(mark) - data) : size;
     std::size_t from = 0;
     std::size_t to = 0;
     while (from < end) {
@@ -32,18 +33,20 @@ void NormalizeInPlace(std::string& text) {
         // CR LF becomes LF; a lone CR stays.
         const bool pair = cr + 1 < end && data[cr + 1] == '\n';
         const std::size_t keep = std::min(cr + (pair ? 0 : 1), end) - from;
-        std::memmove(data + to, data + from, keep);
+        if (to != from) {
+            std::memmove(data + to, data + from, keep);
+        }
         to += keep;
         from = cr + 1;
     }
-    text.resize(to);
+    return to;
 }
 
 } // namespace
 
 std::string NormalizeScriptBytes(const std::string& raw) {
     std::string text = raw;
-    NormalizeInPlace(text);
+    text.resize(NormalizeInPlace(&text[0], text.size()));
     return text;
 }
 
@@ -52,54 +55,67 @@ int ScriptReader::ReadScript(const std::string& path) {
     if (file == nullptr) {
         return -1;
     }
-    std::string text;
-    // The size is only a hint that spares the copies of a growing buffer; the
-    // text is whatever the reads deliver.
+    const std::size_t base = text_.size();
+    // The size is only a hint: the text is whatever the reads deliver, read
+    // straight into its place.
+    std::size_t expected = 0;
     if (std::fseek(file, 0, SEEK_END) == 0) {
         const long size = std::ftell(file);
-        if (size > 0) {
-            text.reserve(static_cast<std::size_t>(size));
-        }
+        expected = size > 0 ? static_cast<std::size_t>(size) : 0;
         std::rewind(file);
     }
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        text.append(buffer, got);
+    std::size_t have = base;
+    for (std::size_t room = expected + 1;; room = 65536) {
+        text_.resize(have + room);
+        const std::size_t got = std::fread(&text_[have], 1, room, file);
+        have += got;
+        if (got < room) {
+            break;
+        }
     }
     std::fclose(file);
-    NormalizeInPlace(text);
-    ScanText(text);
+    text_.resize(base + NormalizeInPlace(&text_[base], have - base));
+    ScanFrom(base);
     return 0;
 }
 
 void ScriptReader::ScanText(const std::string& text) {
+    const std::size_t base = text_.size();
+    text_ += text;
+    ScanFrom(base);
+}
+
+void ScriptReader::ScanFrom(std::size_t base) {
+    if (base >= kMaxScannedText) {
+        text_.resize(base);
+        return;
+    }
+    text_.resize(std::min(text_.size(), kMaxScannedText));
     ScanState state = ScanState::Idle;
-    const char* const data = text.data();
-    const std::size_t size = std::min(text.size(), kMaxScannedText);
+    char* const data = &text_[0];
+    const std::size_t size = text_.size();
     uint32_t line = 1;
-    std::size_t lineStart = 0;
-    // Arguments take at least one quote each, two unless one ends the text;
-    // no argument holds more bytes than the text.
+    lines_.push_back(LineStart{static_cast<uint32_t>(base), line});
+    const auto newLine = [&](std::size_t at) {
+        lines_.push_back(LineStart{static_cast<uint32_t>(at + 1), ++line});
+    };
+    // Arguments take at least one quote each, two unless one ends the text.
     std::size_t quotes = 0;
-    for (const char* q = data; (q = static_cast<const char*>(std::memchr(
-                                    q, '"', static_cast<std::size_t>(data + size - q)))) != nullptr;
+    for (const char* q = data + base;
+         (q = static_cast<const char*>(
+              std::memchr(q, '"', static_cast<std::size_t>(data + size - q)))) != nullptr;
          ++q) {
         ++quotes;
     }
     arguments_.reserve(arguments_.size() + quotes / 2 + 1);
-    argumentPool_.reserve(argumentPool_.size() + size);
-    const auto positionOf = [&](std::size_t i) {
-        return ScriptPosition{line, static_cast<uint32_t>(i - lineStart + 1)};
-    };
-    for (std::size_t i = 0; i < size; ++i) {
+    std::size_t written = 0; // where the current argument's next byte goes
+    for (std::size_t i = base; i < size; ++i) {
         const char c = data[i];
         // The character after the last one is the terminating zero, which
         // matches none of the characters the scanner looks ahead for.
         const char next = i + 1 < size ? data[i + 1] : '\0';
         if (c == '\n') {
-            ++line;
-            lineStart = i + 1;
+            newLine(i);
         }
         switch (state) {
         case ScanState::Idle:
@@ -107,31 +123,46 @@ void ScriptReader::ScanText(const std::string& text) {
                 ++i; // the second slash is comment text
                 state = ScanState::Comment;
             } else if (IsNameCharacter(static_cast<unsigned char>(c))) {
-                names_.push_back(Piece{static_cast<uint32_t>(namePool_.size()), 1, positionOf(i)});
-                namePool_.push_back(c);
+                names_.push_back(NamePiece{static_cast<uint32_t>(i), 1, static_cast<uint32_t>(i)});
                 firstArgument_.push_back(static_cast<uint32_t>(arguments_.size()));
                 state = ScanState::Name;
             }
             break;
-        case ScanState::Comment:
-            if (c == '\n') {
+        case ScanState::Comment: {
+            // Nothing in a comment counts but its end.
+            const void* end = std::memchr(data + i, '\n', size - i);
+            if (end == nullptr) {
+                i = size;
+            } else {
+                i = static_cast<std::size_t>(static_cast<const char*>(end) - data);
+                newLine(i);
                 state = ScanState::Idle;
             }
             break;
+        }
         case ScanState::Name:
             if (c == '(') {
                 state = ScanState::List;
             } else if (IsNameCharacter(static_cast<unsigned char>(c))) {
-                namePool_.push_back(c);
-                ++names_.back().length;
+                NamePiece& name = names_.back();
+                if (!name.pooled && name.offset + name.length != i) {
+                    const std::size_t pooled = namePool_.size();
+                    namePool_.append(data + name.offset, name.length);
+                    name.offset = static_cast<uint32_t>(pooled);
+                    name.pooled = true;
+                }
+                if (name.pooled) {
+                    namePool_.push_back(c);
+                }
+                ++name.length;
             } else {
                 state = ScanState::Idle; // the character is consumed
             }
             break;
         case ScanState::List:
             if (c == '"') {
-                arguments_.push_back(
-                    Piece{static_cast<uint32_t>(argumentPool_.size()), 0, positionOf(i)});
+                arguments_.push_back(Piece{static_cast<uint32_t>(i + 1), 0});
+                written = i + 1;
                 state = ScanState::String;
             } else if (c == ')') {
                 state = ScanState::Name;
@@ -139,23 +170,26 @@ void ScriptReader::ScanText(const std::string& text) {
             break;
         case ScanState::String: {
             // The text up to the next quote joins the argument in one piece;
-            // only its line feeds need counting.
+            // only its line feeds need counting (the one at i already is).
             const void* quote = std::memchr(data + i, '"', size - i);
             const std::size_t end =
                 quote != nullptr ? static_cast<std::size_t>(static_cast<const char*>(quote) - data)
                                  : size;
             if (end > i) {
-                argumentPool_.append(data + i, end - i);
-                arguments_.back().length += static_cast<uint32_t>(end - i);
-                for (std::size_t k = i + 1; k < end; ++k) {
-                    if (data[k] == '\n') {
-                        ++line;
-                        lineStart = k + 1;
-                    }
+                for (const char* feed = data + i + 1;
+                     (feed = static_cast<const char*>(std::memchr(
+                          feed, '\n', static_cast<std::size_t>(data + end - feed)))) != nullptr;
+                     ++feed) {
+                    newLine(static_cast<std::size_t>(feed - data));
                 }
+                if (written != i) {
+                    std::memmove(data + written, data + i, end - i);
+                }
+                written += end - i;
+                arguments_.back().length += static_cast<uint32_t>(end - i);
                 i = end - 1;
             } else if (next == '"') {
-                argumentPool_.push_back('"');
+                data[written++] = '"';
                 ++arguments_.back().length;
                 ++i;
             } else {
@@ -191,8 +225,8 @@ std::string_view ScriptReader::StatementName(int index) const {
     if (index < 0 || index >= StatementCount()) {
         return {};
     }
-    const Piece& name = names_[static_cast<std::size_t>(index)];
-    return std::string_view(namePool_).substr(name.offset, name.length);
+    const NamePiece& name = names_[static_cast<std::size_t>(index)];
+    return std::string_view(name.pooled ? namePool_ : text_).substr(name.offset, name.length);
 }
 
 int ScriptReader::ArgumentCount(int index) const {
@@ -217,25 +251,38 @@ std::string_view ScriptReader::Argument(int index, int argument) const {
     if (piece == nullptr) {
         return {};
     }
-    return std::string_view(argumentPool_).substr(piece->offset, piece->length);
+    return std::string_view(text_).substr(piece->offset, piece->length);
+}
+
+ScriptPosition ScriptReader::PositionAt(uint32_t offset) const {
+    const auto after =
+        std::upper_bound(lines_.begin(), lines_.end(), offset,
+                         [](uint32_t at, const LineStart& start) { return at < start.offset; });
+    if (after == lines_.begin()) {
+        return {};
+    }
+    const LineStart& start = *(after - 1);
+    return ScriptPosition{start.line, offset - start.offset + 1};
 }
 
 ScriptPosition ScriptReader::StatementPosition(int index) const {
     if (index < 0 || index >= StatementCount()) {
         return {};
     }
-    return names_[static_cast<std::size_t>(index)].position;
+    return PositionAt(names_[static_cast<std::size_t>(index)].at);
 }
 
 ScriptPosition ScriptReader::ArgumentPosition(int index, int argument) const {
     const Piece* piece = ArgumentPiece(index, argument);
-    return piece != nullptr ? piece->position : ScriptPosition{};
+    // The argument's position is its opening quote's.
+    return piece != nullptr ? PositionAt(piece->offset - 1) : ScriptPosition{};
 }
 
 void ScriptReader::Clear() {
+    text_.clear();
     namePool_.clear();
-    argumentPool_.clear();
     names_.clear();
     arguments_.clear();
     firstArgument_.clear();
+    lines_.clear();
 }

@@ -46,25 +46,39 @@ class ScriptReader {
     void Clear();
 
   private:
-    // A name or an argument: its bytes in one of the pools, and where it
-    // begins in the script.
+    // A name or an argument: where its bytes stand in text_.
     struct Piece {
         uint32_t offset = 0;
         uint32_t length = 0;
-        ScriptPosition position;
+    };
+    // A name is a view of text_ until it goes on after an argument list
+    // ("Foo(...)Bar" names FooBar); it is then gathered in namePool_.
+    struct NamePiece {
+        uint32_t offset = 0;
+        uint32_t length = 0;
+        uint32_t at = 0; // where it begins in text_
+        bool pooled = false;
+    };
+    // Where a line of a scanned text begins in text_, and its number there.
+    struct LineStart {
+        uint32_t offset = 0;
+        uint32_t line = 0;
     };
 
+    void ScanFrom(std::size_t base);
     const Piece* ArgumentPiece(int index, int argument) const;
+    ScriptPosition PositionAt(uint32_t offset) const;
 
-    // All names, and all arguments, back to back: a large script costs a few
-    // growing arrays rather than an allocation per statement or argument. Text
-    // is only ever appended to the last name or argument, so each stays in
-    // one piece.
+    // Every scanned text, back to back: names and arguments are views of it,
+    // so a large script is held once and nothing is copied per statement. An
+    // argument's doubled quotes are made single where it stands, which only
+    // ever shortens it.
+    std::string text_;
     std::string namePool_;
-    std::string argumentPool_;
-    std::vector<Piece> names_;
+    std::vector<NamePiece> names_;
     std::vector<Piece> arguments_;
     std::vector<uint32_t> firstArgument_; // per statement: its first entry in arguments_
+    std::vector<LineStart> lines_;        // in the order of their offsets
 };
 
 // Turns the raw bytes of a script file into the text that is scanned: CR LF
