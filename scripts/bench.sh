@@ -95,7 +95,7 @@ vl_wine_warm_up
 ms_now() { date +%s%3N; }
 # Milliseconds of one run of a command, after removing what earlier runs made.
 timed() {
-    rm -rf "$drive"
+    rm -rf "$drive" "$drive-loop"
     local start end
     start=$(ms_now)
     "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
@@ -111,7 +111,7 @@ best_of() {
     echo "$best"
 }
 run_setup() { (cd "$bench/$1" && "$VL_WINE" "$setup"); }
-run_loop() { "$VL_WINE" "$loop" "$1" "$(windows "$bench/$2/disk1")" "C:\\vlbench\\loop"; }
+run_loop() { "$VL_WINE" "$loop" "$1" "$(windows "$bench/$2/disk1")" "C:\\vlbench-loop"; }
 
 echo "== measuring ($rounds rounds each)" >&2
 setup_empty=$(best_of run_setup files-0)
