@@ -288,10 +288,6 @@ Step Do(std::string what, std::function<void(HWND page)> action) {
             }};
 }
 
-Step Post(std::string what, UINT message, WPARAM wParam) {
-    return Do(what, [=](HWND page) { PostMessageA(page, message, wParam, 0); });
-}
-
 Step Burst(std::string what, std::function<void(HWND page)> input) {
     return {what, [input](Wizard& wizard, HWND& page) {
                 wizard.Hold(true);

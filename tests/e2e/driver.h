@@ -63,7 +63,6 @@ Step Rows(std::string highlights);
 Step Size(int row, std::string text);
 Step ClickListRow(int row);
 Step Do(std::string what, std::function<void(HWND page)> action);
-Step Post(std::string what, UINT message, WPARAM wParam); // to the current page
 // Input that arrives all at once, before the wizard runs again (type-ahead).
 Step Burst(std::string what, std::function<void(HWND page)> input);
 Step ExpectExit(int code); // after no further message box

@@ -255,5 +255,30 @@ TEST_F(InstallationTest, TypedDestinationIsMadeAndNoApplicationNameRegistersNoth
               ShortPath(typed + "\\one.txt") + "\r\nNONSHARED\r\n[REGISTRY]\r\n");
 }
 
+// Cancel while the copy runs: the page answers during a large file, which the version service
+// copies on a worker thread; Yes stops before the next file and what the run made goes again.
+// The click is posted while the wizard's thread is held, so it arrives during the copy.
+TEST_F(InstallationTest, CancelDuringTheCopyStopsItAndTakesBackTheFiles) {
+    HANDLE large = CreateFileA(At("large.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = 256ll << 20;
+    ASSERT_TRUE(SetFilePointerEx(large, size, nullptr, FILE_BEGIN) && SetEndOfFile(large));
+    CloseHandle(large);
+    Put("small.txt", "small");
+    std::string script = Header() + Script({AddFile("large.bin", "large.bin")});
+    for (int i = 0; i < 50; ++i)
+        script += AddFile("small.txt", "small" + std::to_string(i) + ".txt") + "\r\n";
+    EXPECT_EQ(Run(script + kCopyThenAfter,
+                  {Page(IDC_COPY_SECTION_PROGRESS),
+                   Burst("Cancel",
+                         [](HWND page) {
+                             PostMessageA(GetDlgItem(page, IDC_CANCEL_PAGE), BM_CLICK, 0, 0);
+                         }),
+                   ExpectBox(kQuit, kQuitText, IDYES), ExpectExit(0)}),
+              "");
+    EXPECT_FALSE(Exists(Target()));
+}
+
 } // namespace
 } // namespace e2e

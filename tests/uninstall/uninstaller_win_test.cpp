@@ -82,12 +82,10 @@ class Uninstaller : public ::testing::Test {
         SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
         HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        EXPECT_NE(output, INVALID_HANDLE_VALUE) << GetLastError();
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = output;
-        startup.hStdError = output;
+        startup.hStdOutput = startup.hStdError = output;
         std::string command = "\"" + uninstaller() + "\" /quiet";
         PROCESS_INFORMATION process = {};
         Outcome outcome;
