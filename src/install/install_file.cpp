@@ -274,24 +274,8 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
         return 0;
     }
     // The user's file is never emptied beforehand: when the installation then
-    // fails, it must still be there. A missing destination is created, and
-    // removed again when it is not installed after all.
-    bool createdHere = false;
-    if (!existed) {
-        HANDLE created = CreateFileA(destination.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (created != INVALID_HANDLE_VALUE) {
-            CloseHandle(created);
-            createdHere = true;
-        }
-    }
-    const auto notInstalled = [&](int code) {
-        if (createdHere) {
-            DeleteFileA(destination.c_str());
-        }
-        return code;
-    };
-
+    // fails, it must still be there. A missing destination is left to the
+    // service to make, so that nothing is there when it is not installed.
     // Installed under its long name: the service replaces the destination by
     // a file of exactly the name it is given. The directory goes in its short
     // form: the service builds its temporary file's path in a buffer of about
@@ -312,9 +296,9 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
         }
         if (action == kActionReplaceAtRestart) {
             TellFileInUse(source);
-            return notInstalled(1);
+            return 1;
         }
-        return notInstalled(action == kActionSkip ? 0 : 1);
+        return action == kActionSkip ? 0 : 1;
     }
 
     // The uninstaller reads the short form, taken from the file as installed.
