@@ -1,7 +1,8 @@
 /* Starts a program in a directory and reports, on one line, the milliseconds
  * until it ended, until its first visible dialog appeared, its peak working
  * set in KiB, and the longest wait in milliseconds for that dialog to answer
- * a message (-1 unless probed):
+ * a message (-1 unless probed), and the milliseconds until its first visible
+ * window of any kind appeared:
  *   bench_run_timer PROGRAM DIRECTORY [--until-page | --probe]
  * With --until-page the program is ended as soon as its first dialog shows;
  * with --probe the dialog is sent WM_NULL every 10 ms until the program ends. */
@@ -12,12 +13,16 @@
 #include <string.h>
 
 static DWORD watched;
+static int anyWindow; /* a visible window of the program was seen */
 
 static BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
     DWORD process = 0;
     char name[16] = "";
     GetWindowThreadProcessId(window, &process);
     GetClassNameA(window, name, sizeof name);
+    if (process == watched && IsWindowVisible(window)) {
+        anyWindow = 1;
+    }
     if (process == watched && IsWindowVisible(window) && strcmp(name, "#32770") == 0) {
         *(HWND*)found = window;
         return FALSE;
@@ -56,9 +61,16 @@ int main(int argc, char** argv) {
     }
     watched = process.dwProcessId;
     double firstPage = -1;
+    double firstWindow = -1;
     while (WaitForSingleObject(process.hProcess, probed != NULL ? 10 : 2) == WAIT_TIMEOUT) {
         HWND dialog = NULL;
-        if (firstPage < 0 && (EnumWindows(FindDialog, (LPARAM)&dialog), dialog != NULL)) {
+        if (firstPage < 0) {
+            EnumWindows(FindDialog, (LPARAM)&dialog);
+        }
+        if (firstWindow < 0 && anyWindow) {
+            firstWindow = Since(start);
+        }
+        if (firstPage < 0 && dialog != NULL) {
             firstPage = Since(start);
             if (untilPage) {
                 Sleep(200); /* so that the peak counts the page shown */
@@ -85,7 +97,7 @@ int main(int argc, char** argv) {
         WaitForSingleObject(process.hProcess, INFINITE);
     }
     const double total = Since(start);
-    printf("%.1f %.1f %lu %.1f\n", total, firstPage,
-           (unsigned long)(memory.PeakWorkingSetSize / 1024), longestWait);
+    printf("%.1f %.1f %lu %.1f %.1f\n", total, firstPage,
+           (unsigned long)(memory.PeakWorkingSetSize / 1024), longestWait, firstWindow);
     return 0;
 }
