@@ -32,8 +32,10 @@ TEST(GradientBands, BandsPaintEveryRowExactlyOnceWhateverTheHeight) {
 }
 
 // The x87 unit of the 32-bit build computed the single-precision steps with
-// excess precision, so that band 255 missed the end colour for many pairs.
-TEST(GradientBands, EveryColourPairRunsMonotonicallyToExactlyItsEndColour) {
+// excess precision, so that band 255 missed the end colour for many pairs; in
+// single precision, bands between are one off too, so that a colour pair run
+// backwards is no longer the same bands in reverse order.
+TEST(GradientBands, EveryColourPairRunsMonotonicallyToExactlyItsEndColourAndBackAlike) {
     for (int low = 0; low < 256; ++low) {
         for (int high = low; high < 256; ++high) {
             const int start[3] = {low, high, 255 - low};
@@ -46,7 +48,8 @@ TEST(GradientBands, EveryColourPairRunsMonotonicallyToExactlyItsEndColour) {
                 const ColorValue b = bands[i].color;
                 ASSERT_TRUE(Component(b, 0) >= Component(a, 0) &&
                             Component(b, 1) <= Component(a, 1) &&
-                            Component(b, 2) <= Component(a, 2))
+                            Component(b, 2) <= Component(a, 2) &&
+                            Component(b, 1) == Component(bands[255 - i].color, 0))
                     << low << " " << high << " band " << i;
             }
         }

@@ -30,10 +30,9 @@ static void Mark(const char* suffix, const char* line) {
 }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    (void)reason;
     (void)reserved;
-    if (reason == DLL_PROCESS_ATTACH) {
-        self = instance;
-    }
+    self = instance;
     return TRUE;
 }
 
