@@ -14,7 +14,7 @@ const std::string kSyntax = "Syntax error in 'SetupScript.INI': Function is not 
                             "(possibly wrong parameter count?)\nSetup cannot be continued.";
 const std::string kAfter = R"(ShowMessage("after", "Next statement", "", "NOW");)";
 const std::string kAgree =
-    R"(AddWindow("DIALOG_WELCOME", "agree", "CHECKBOX", "I agree", "0", "20", "250", "200", "270");)";
+    R"(AddWindow("DIALOG_WELCOME", "agree", "CHECKBOX_BTNSTYLE", "I agree", "0", "20", "250", "200", "270");)";
 
 TEST_P(PageTest, Run) {
     if (GetParam().prepare)
@@ -157,8 +157,13 @@ const PageCase kCases[] = {
              R"(SetNextDynamicState("DIALOG_WELCOME", "CONTROL", "agree", "VALUE", "1");)",
              R"(SetNextDynamicState("DIALOG_DEST", "VARIABLE", "NEVERSET", "x", "");)",
              "ShowWelcome();"}),
-     {Page(IDC_NEXT), NextOn(false), ClickText("I agree"), NextOn(true), ClickText("I agree"),
-      NextOn(false), ClickText("I agree"), NextOn(true), Click(IDC_NEXT), ExpectExit(0)}},
+     {Page(IDC_NEXT),
+      Expect("the check box drawn as a button",
+             [](HWND page) {
+                 return GetWindowLongA(ChildWithText(page, "I agree"), GWL_STYLE) & BS_PUSHLIKE;
+             }),
+      NextOn(false), ClickText("I agree"), NextOn(true), ClickText("I agree"), NextOn(false),
+      ClickText("I agree"), NextOn(true), Click(IDC_NEXT), ExpectExit(0)}},
     // The boxes block what is under them, so that no second question or Next can come.
     {"ButtonsShowTheirBoxesAndEditsNone",
      Script(

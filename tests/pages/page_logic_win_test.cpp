@@ -7,6 +7,7 @@
 
 #include "engine/variables.h"
 #include "pages/destination_page.h"
+#include "pages/shortcuts.h"
 
 // "Automatic" proposes the fixed drive with the most free space: its program
 // files directory when that drive holds it, else the drive's root.
@@ -24,4 +25,10 @@ TEST(DestinationPage, AutomaticUsesProgramFilesOnlyOnTheBestDrive) {
     programFilesDir = std::string(1, static_cast<char>(tolower(best[0]))) + ":\\Programs\\";
     EXPECT_EQ(AutomaticDestination("Demo"), programFilesDir + "Demo\\");
     programFilesDir = saved;
+}
+
+// Free space in kilobytes of 1024 bytes; a group ending in a backslash gets no second one.
+TEST(PageTexts, KilobytesOf1024AndOneBackslashBeforeTheShortcut) {
+    EXPECT_EQ(FreeSpaceText(2047), "1 kb");
+    EXPECT_EQ(ShortcutPath("C:\\Programs\\Demo\\", "First"), "C:\\Programs\\Demo\\First.lnk");
 }
