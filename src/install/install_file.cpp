@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <map>
+#include <set>
 
 #include "engine/model.h"
 #include "engine/path_text.h"
+#include "engine/uninstall_log_read.h"
 #include "engine/uninstall_log_text.h"
 #include "engine/variables.h"
 #include "install/conflict_dialogs.h"
@@ -74,6 +76,22 @@ std::string ShortFilePathOf(const std::string& path) {
         return ShortPathOf(path);
     }
     return ShortDirectoryOf(DirectoryOf(path)) + "\\" + name;
+}
+
+// The files this run installed into directories it made itself. Such a
+// directory holds nothing else, so whether a file is there needs no question
+// to the file system, which under some systems reads the whole directory to
+// tell that a name is missing.
+std::set<std::string> filesInMadeDirectories;
+
+bool IsMadeDirectory(const std::string& directory) {
+    const std::string comparable = ComparablePath(directory);
+    for (const std::string& made : runMadeDirectories) {
+        if (ComparablePath(made) == comparable) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool FileExists(const std::string& path) {
@@ -269,7 +287,10 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
         CreateDirectoryPath(directory, &runMadeDirectories);
     }
 
-    const bool existed = FileExists(destination);
+    const bool madeDirectory = IsMadeDirectory(directory);
+    const bool existed = madeDirectory
+                             ? filesInMadeDirectories.count(ComparablePath(destination)) != 0
+                             : FileExists(destination);
     if (existed && !OverwriteAllAnswered() && AskOverwrite(destination) == 0) {
         return 0;
     }
@@ -308,6 +329,9 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
     logged.installed = destination;
     logged.madeByThisRun = !existed;
     LogInstalledEntry(NonSharedLogEntry(DirectoryOf(shortPath), FileNameOf(shortPath)), logged);
+    if (madeDirectory) {
+        filesInMadeDirectories.insert(ComparablePath(destination));
+    }
     installedPath = destination;
     return 0;
 }
@@ -316,6 +340,8 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
 
 void StartInstallation() {
     shortDirectories.clear();
+    filesInMadeDirectories.clear();
+    runMadeDirectories.clear();
 }
 
 int InstallFile(const std::string& sourcePath, std::size_t index, std::string& installedPath) {

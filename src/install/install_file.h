@@ -27,5 +27,6 @@ int InstallFileRecord(std::size_t index, std::string& installedPath);
 int InstallFile(const std::string& sourcePath, std::size_t index, std::string& installedPath);
 
 // Starts an installation run: what an earlier run learned about directories
-// (their short forms) is forgotten.
+// (their short forms, the ones it made and what it put into them) is
+// forgotten.
 void StartInstallation();
