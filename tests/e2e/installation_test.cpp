@@ -237,6 +237,7 @@ TEST_F(InstallationTest, TypedDestinationIsMadeAndNoApplicationNameRegistersNoth
     const std::string parent = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
     SavedRegistryValue name(HKEY_LOCAL_MACHINE, parent, "DisplayName");
     SavedRegistryValue command(HKEY_LOCAL_MACHINE, parent, "UninstallString");
+    SavedRegistryValue atTheRoot(HKEY_LOCAL_MACHINE, "", "UninstallString"); // an empty key path
     Put("one.txt", "one");
     const std::string typed = SetupDir() + "\\New\\Sub\\Demo";
     const auto question = [](int answer) {
@@ -251,6 +252,7 @@ TEST_F(InstallationTest, TypedDestinationIsMadeAndNoApplicationNameRegistersNoth
               "");
     EXPECT_EQ(ReadBytes(typed + "\\one.txt"), "one");
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, parent, "UninstallString"), "<no value>");
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, "", "UninstallString"), "<no value>");
     EXPECT_EQ(LogAfterFiles(ReadBytes(typed + "\\Uninstall.log")),
               ShortPath(typed + "\\one.txt") + "\r\nNONSHARED\r\n[REGISTRY]\r\n");
 }
