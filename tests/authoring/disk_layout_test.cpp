@@ -14,12 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadBytes(const fs::path& path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
-
 void WriteBytes(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
@@ -81,7 +75,10 @@ TEST(DiskPack, EveryFileComesBackWholeAndNoDiskOverflows) {
                 target(reader.Argument(i, 1).substr(5));
             std::replace(source.begin(), source.end(), '\\', '/');
             std::replace(target.begin(), target.end(), '\\', '/');
-            const std::string part = ReadBytes(fs::path(options.outputDirectory) / source);
+            std::ostringstream read;
+            read << std::ifstream(fs::path(options.outputDirectory) / source, std::ios::binary)
+                        .rdbuf();
+            const std::string part = read.str();
             used[std::string(reader.Argument(i, 4))] += part.size();
             joined += part;
             if (reader.Argument(i, 5) == "0" || reader.Argument(i, 6) == "1") {

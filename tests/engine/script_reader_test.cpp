@@ -13,13 +13,11 @@ namespace {
 using Parsed = std::vector<std::pair<std::string, std::vector<std::string>>>;
 
 Parsed Statements(const ScriptReader& reader) {
-    Parsed parsed;
-    for (int i = 0; i < reader.StatementCount(); ++i) {
-        std::string name;
-        std::vector<std::string> arguments;
+    Parsed parsed(static_cast<std::size_t>(reader.StatementCount()));
+    for (std::size_t i = 0; i < parsed.size(); ++i) {
         int count = -1;
-        EXPECT_EQ(reader.GetStatement(i, name, arguments, count), 0);
-        parsed.emplace_back(name, arguments);
+        EXPECT_EQ(
+            reader.GetStatement(static_cast<int>(i), parsed[i].first, parsed[i].second, count), 0);
     }
     return parsed;
 }

@@ -46,10 +46,6 @@ std::string ValueOf(const std::string& line) {
     return value;
 }
 
-bool HasBracket(const std::string& text) {
-    return text.find_first_of("[]") != std::string::npos;
-}
-
 // When no value holds a bracket, a replaced value can never take part in a
 // later reference, so expanding from the start again and again must give what
 // one pass from left to right gives, under the same two bounds.
@@ -92,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string value = i + 1 < pairLines ? ValueOf(lines[i + 1]) : std::string();
         variables.Assign(lines[i], value);
         values[lines[i]] = value;
-        bracketInValues = bracketInValues || HasBracket(value);
+        bracketInValues = bracketInValues || value.find_first_of("[]") != std::string::npos;
     }
 
     std::string expanded = text;

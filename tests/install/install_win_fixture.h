@@ -80,7 +80,8 @@ class Answerer {
             seen_ += (expected ? "" : "!") + std::string(caption) + "|";
             if (expected && boxes_[next].look)
                 boxes_[next].look(box);
-            for (int command : expected ? boxes_[next++].commands : std::vector<int>{IDNO, 1042})
+            for (int command :
+                 expected ? boxes_[next++].commands : std::vector<int>{IDNO, 1042, 1043})
                 PostMessageA(box, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
             for (int wait = 0; wait < 1000 && IsWindowVisible(box); ++wait)
                 Sleep(10);

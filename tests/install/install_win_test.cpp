@@ -43,11 +43,26 @@ TEST_F(InstallTest, OverwriteQuestionAndWhatItsAnswersLeave) {
         EXPECT_EQ(ReadBytes(app + "\\x\\y\\b.txt"), row.installed ? "new" : "the user's")
             << row.name;
         EXPECT_EQ(reported + installedPath, paths) << row.name;
-        const std::string shortPath = ShortPath(app + "\\x\\y\\a.txt");
-        EXPECT_EQ(Log(), row.installed ? shortPath + "\r\nNONSHARED\r\n" + DirectoryOf(shortPath) +
-                                             "\\b.txt\r\nNONSHARED\r\n"
-                                       : "")
-            << row.name;
+        EXPECT_EQ(Log().empty(), !row.installed) << row.name;
+    }
+}
+
+// Not installed (the source missing, Ignore), the destination is as it was: nothing made for
+// the service stays behind, and the user's file, which Yes let the service replace, is not
+// emptied before the service is asked.
+TEST_F(InstallTest, AFileNotInstalledLeavesTheDestinationAsItWas) {
+    const Box ignore{"a.txt.gone", {IDIGNORE}};
+    for (const char* before : {static_cast<const char*>(nullptr), "the user's"}) {
+        Fresh();
+        Add("a.txt", "new", "[DP]\\a.txt").source += ".gone";
+        if (before)
+            WriteBytes(app + "\\a.txt", before);
+        Answerer answerer(before ? std::vector<Box>{{"Overwrite file", {1012}}, ignore}
+                                 : std::vector<Box>{ignore});
+        std::string installedPath;
+        EXPECT_EQ(InstallFileRecord(0, installedPath), 0);
+        EXPECT_EQ(answerer.Unexpected(), "");
+        EXPECT_EQ(ReadBytes(app + "\\a.txt"), before ? before : "<missing>");
     }
 }
 
@@ -250,8 +265,7 @@ TEST_F(InstallTest, LanguageQuestionShowsBothFilesAndEscDoesNothing) {
         }
     };
     LONG_PTR noStyle = 0;
-    const std::string caption = "Different languages/codepages";
-    Answerer answerer({{caption, {IDCANCEL, 1041}, read},
+    Answerer answerer({{"Different languages/codepages", {IDCANCEL, 1041}, read},
                        {"a.dll", {IDNO}, [&](HWND box) {
                             noStyle = GetWindowLongPtrA(GetDlgItem(box, IDNO), GWL_STYLE);
                         }}});

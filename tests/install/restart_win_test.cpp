@@ -14,7 +14,8 @@ namespace installtest {
 namespace {
 
 // Where the platform refuses delayed moves, the line goes into Wininit.ini among other programs'
-// lines, and a Wininit.ini that another program holds is reported, not overwritten.
+// lines; a Wininit.ini that cannot be read is not overwritten even where it could be written, and
+// one that cannot be written is reported.
 TEST_F(InstallTest, ReplacedAtRestartOnlyByANewerOrEqualMajorAndMinorVersionExpanded) {
     const std::string wininit = DirectoryOf(WindowsTemp()) + "\\Wininit.ini",
                       saved = ReadBytes(wininit);
@@ -34,7 +35,7 @@ TEST_F(InstallTest, ReplacedAtRestartOnlyByANewerOrEqualMajorAndMinorVersionExpa
         {"vlsrv_3_1.dll_", "vlsrv_2_0.dll", false, 0, 0, 0, "vlsrv_3_1.dll"},
         {"vlsrv_2_0.dll", "vlsrv_no_version.dll", false, 0, 0, 1, nullptr},
         {"vlsrv_3_1.dll", "vlsrv_2_0.dll", true, 0, 0, 0, "vlsrv_3_1.dll"},
-        {"vlsrv_3_1.dll", "vlsrv_2_0.dll", true, GENERIC_READ, 0, 1, nullptr},
+        {"vlsrv_3_1.dll", "vlsrv_2_0.dll", true, GENERIC_WRITE, FILE_SHARE_WRITE, 1, nullptr},
         {"vlsrv_3_1.dll", "vlsrv_2_0.dll", true, GENERIC_READ, FILE_SHARE_READ, 1, nullptr},
     };
     for (const auto& row : rows) {
