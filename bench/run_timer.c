@@ -62,7 +62,16 @@ int main(int argc, char** argv) {
     watched = process.dwProcessId;
     double firstPage = -1;
     double firstWindow = -1;
+    SIZE_T peak = 0;
     while (WaitForSingleObject(process.hProcess, probed != NULL ? 10 : 2) == WAIT_TIMEOUT) {
+        /* Read while it runs: an ended process may report nothing. */
+        PROCESS_MEMORY_COUNTERS running;
+        memset(&running, 0, sizeof running);
+        running.cb = sizeof running;
+        if (GetProcessMemoryInfo(process.hProcess, &running, sizeof running) &&
+            running.PeakWorkingSetSize > peak) {
+            peak = running.PeakWorkingSetSize;
+        }
         HWND dialog = NULL;
         if (firstPage < 0) {
             EnumWindows(FindDialog, (LPARAM)&dialog);
@@ -91,13 +100,16 @@ int main(int argc, char** argv) {
     PROCESS_MEMORY_COUNTERS memory;
     memset(&memory, 0, sizeof memory);
     memory.cb = sizeof memory;
-    GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory);
+    if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory) &&
+        memory.PeakWorkingSetSize > peak) {
+        peak = memory.PeakWorkingSetSize;
+    }
     if (untilPage) {
         TerminateProcess(process.hProcess, 0);
         WaitForSingleObject(process.hProcess, INFINITE);
     }
     const double total = Since(start);
-    printf("%.1f %.1f %lu %.1f %.1f\n", total, firstPage,
-           (unsigned long)(memory.PeakWorkingSetSize / 1024), longestWait, firstWindow);
+    printf("%.1f %.1f %lu %.1f %.1f\n", total, firstPage, (unsigned long)(peak / 1024), longestWait,
+           firstWindow);
     return 0;
 }
