@@ -30,6 +30,16 @@ static BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
     return TRUE;
 }
 
+static void NotePeak(HANDLE process, SIZE_T* peak) {
+    PROCESS_MEMORY_COUNTERS memory;
+    memset(&memory, 0, sizeof memory);
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(process, &memory, sizeof memory) &&
+        memory.PeakWorkingSetSize > *peak) {
+        *peak = memory.PeakWorkingSetSize;
+    }
+}
+
 static double Since(LARGE_INTEGER start) {
     LARGE_INTEGER now, frequency;
     QueryPerformanceCounter(&now);
@@ -64,14 +74,7 @@ int main(int argc, char** argv) {
     double firstWindow = -1;
     SIZE_T peak = 0;
     while (WaitForSingleObject(process.hProcess, probed != NULL ? 10 : 2) == WAIT_TIMEOUT) {
-        /* Read while it runs: an ended process may report nothing. */
-        PROCESS_MEMORY_COUNTERS running;
-        memset(&running, 0, sizeof running);
-        running.cb = sizeof running;
-        if (GetProcessMemoryInfo(process.hProcess, &running, sizeof running) &&
-            running.PeakWorkingSetSize > peak) {
-            peak = running.PeakWorkingSetSize;
-        }
+        NotePeak(process.hProcess, &peak); /* while it runs: an ended one may report nothing */
         HWND dialog = NULL;
         if (firstPage < 0) {
             EnumWindows(FindDialog, (LPARAM)&dialog);
@@ -97,13 +100,7 @@ int main(int argc, char** argv) {
             longestWait = waited > longestWait ? waited : longestWait;
         }
     }
-    PROCESS_MEMORY_COUNTERS memory;
-    memset(&memory, 0, sizeof memory);
-    memory.cb = sizeof memory;
-    if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory) &&
-        memory.PeakWorkingSetSize > peak) {
-        peak = memory.PeakWorkingSetSize;
-    }
+    NotePeak(process.hProcess, &peak);
     if (untilPage) {
         TerminateProcess(process.hProcess, 0);
         WaitForSingleObject(process.hProcess, INFINITE);
