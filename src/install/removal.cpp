@@ -324,19 +324,8 @@ void Removal::WriteOrDeleteLog() {
         DeleteOne(path);
         return;
     }
-    const std::string bytes = ToCrLf(UninstallLogText(report.remaining, TodaysLocalDate()));
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    const bool complete =
-        file != INVALID_HANDLE_VALUE &&
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size();
-    const DWORD error = GetLastError();
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-    }
-    if (!complete) {
+    const DWORD error = WriteUninstallLogFile(path, report.remaining);
+    if (error != ERROR_SUCCESS) {
         report.notRemoved.push_back(
             path + ": the list of what is left cannot be written: " + ErrorText(error));
     }
@@ -503,6 +492,25 @@ std::vector<std::string> InstalledDirectories(const std::vector<UninstallLogEntr
         below.push_back(install);
     }
     return below;
+}
+
+DWORD WriteUninstallLogFile(const std::string& path, const UninstallLog& log) {
+    const std::string bytes = ToCrLf(UninstallLogText(log, TodaysLocalDate()));
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool complete =
+        file != INVALID_HANDLE_VALUE &&
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
+    DWORD error = complete ? ERROR_SUCCESS : GetLastError();
+    if (!complete && error == ERROR_SUCCESS) {
+        error = ERROR_WRITE_FAULT; // a short write
+    }
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    return error;
 }
 
 void RemoveEntries(const std::vector<UninstallLogEntry>& entries, const RemovalOptions& options,

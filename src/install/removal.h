@@ -76,6 +76,10 @@ struct RemovalReport {
     UninstallLog remaining; // what is still to remove, as the rewritten log lists it
 };
 
+// Writes `log` to `path` as the setup writes it, replacing what is there.
+// Returns ERROR_SUCCESS or the platform's error.
+unsigned long WriteUninstallLogFile(const std::string& path, const UninstallLog& log);
+
 // Removes `entries` last first: each non-shared file; each shared file whose
 // use count drops to 0, after the question, unregistering it first
 // (DllUnregisterServer) when it registered itself. A file in use is deleted at

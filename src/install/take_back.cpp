@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "engine/uninstall_log_read.h"
-#include "engine/uninstall_log_text.h"
 #include "install/removal.h"
 #include "install/uninstall_log.h"
 
@@ -19,10 +18,13 @@ bool TakeBackInstallation(const std::string& logPath, const std::string& uninsta
     }
     // What stays needs the uninstaller that removes it later.
     const std::string uninstaller = ComparablePath(uninstallerPath);
+    const auto stays = [&](const RunLogEntry& logged) {
+        return !logged.madeByThisRun ||
+               (replacedKept && ComparablePath(logged.installed) == uninstaller);
+    };
     std::vector<UninstallLogEntry> made;
     for (const RunLogEntry& logged : runLogEntries) {
-        if (logged.madeByThisRun &&
-            !(replacedKept && ComparablePath(logged.installed) == uninstaller)) {
+        if (!stays(logged)) {
             made.push_back(logged.entry);
         }
     }
@@ -37,8 +39,7 @@ bool TakeBackInstallation(const std::string& logPath, const std::string& uninsta
     UninstallLog left;
     left.uninstallKey = uninstallKey;
     for (const RunLogEntry& logged : runLogEntries) {
-        if (!logged.madeByThisRun || notRemoved.count(logged.entry.path) != 0 ||
-            (replacedKept && ComparablePath(logged.installed) == uninstaller)) {
+        if (stays(logged) || notRemoved.count(logged.entry.path) != 0) {
             left.entries.push_back(logged.entry);
         }
     }
@@ -46,14 +47,7 @@ bool TakeBackInstallation(const std::string& logPath, const std::string& uninsta
     if (left.entries.empty()) {
         DeleteFileA(logPath.c_str());
     } else {
-        const std::string bytes = ToCrLf(UninstallLogText(left, TodaysLocalDate()));
-        HANDLE file = CreateFileA(logPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        if (file != INVALID_HANDLE_VALUE) {
-            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-            CloseHandle(file);
-        }
+        WriteUninstallLogFile(logPath, left);
     }
     // Deepest first; one that still holds anything stays.
     options.directories.assign(runMadeDirectories.rbegin(), runMadeDirectories.rend());
