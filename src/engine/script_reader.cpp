@@ -3,6 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "engine/name_chars.h"
 
@@ -10,195 +18,367 @@ ScriptReader scriptReader;
 
 namespace {
 
-enum class ScanState { Idle, Comment, Name, List, String };
+// An entry of the name or argument table is an offset into the text, or with
+// this bit an entry of a pool, so text is scanned up to 2 GiB and cut there.
+// The wizard, a 32-bit program, never holds a script that large.
+constexpr uint32_t kPooled = 0x80000000u;
+constexpr std::size_t kMaxScannedText = 0x7FFFFFFFu;
+constexpr char kEndOfFile = '\x1A';
 
-// Pieces hold 32-bit offsets. The wizard, a 32-bit program, never holds a
-// script that large; a native tool scans such a text up to this size.
-constexpr std::size_t kMaxScannedText = 0xFFFFFFFFu;
+// A pool entry stands on a 4-byte boundary: its length, where it begins in the
+// text, then its bytes. Counted in 4-byte steps, 31 bits reach further than
+// the pools of the largest text can grow (at most a few times its size).
+constexpr std::size_t kEntryHeader = 8;
 
-// Normalises `size` bytes at `data` where they stand and returns how many
-// remain: the text only ever shrinks, and a large script is not held twice.
-std::size_t NormalizeInPlace(char* data, std::size_t size) {
-    // The end-of-file mark: nothing after it belongs to the script.
-    const void* mark = std::memchr(data, '\x1A', size);
-    const std::size_t end =
-        mark != nullptr ? static_cast<std::size_t>(static_cast<const char*>(mark) - data) : size;
-    std::size_t from = 0;
-    std::size_t to = 0;
-    while (from < end) {
-        const void* found = std::memchr(data + from, '\r', end - from);
-        const std::size_t cr =
-            found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - data)
-                             : end;
-        // CR LF becomes LF; a lone CR stays.
-        const bool pair = cr + 1 < end && data[cr + 1] == '\n';
-        const std::size_t keep = std::min(cr + (pair ? 0 : 1), end) - from;
-        if (to != from) {
-            std::memmove(data + to, data + from, keep);
+uint32_t LoadWord(const std::string& pool, std::size_t at) {
+    uint32_t word = 0;
+    std::memcpy(&word, pool.data() + at, sizeof word);
+    return word;
+}
+
+void StoreWord(std::string& pool, std::size_t at, uint32_t word) {
+    std::memcpy(&pool[at], &word, sizeof word);
+}
+
+std::size_t EntryStart(uint32_t entry) {
+    return static_cast<std::size_t>(entry & ~kPooled) * 4;
+}
+
+uint32_t OpenEntry(std::string& pool, std::size_t at) {
+    pool.resize((pool.size() + 3) & ~static_cast<std::size_t>(3));
+    const std::size_t start = pool.size();
+    pool.append(kEntryHeader, '\0');
+    StoreWord(pool, start + 4, static_cast<uint32_t>(at));
+    return kPooled | static_cast<uint32_t>(start / 4);
+}
+
+void CloseEntry(std::string& pool, uint32_t entry) {
+    const std::size_t start = EntryStart(entry);
+    StoreWord(pool, start, static_cast<uint32_t>(pool.size() - start - kEntryHeader));
+}
+
+std::string_view EntryBytes(const std::string& pool, uint32_t entry) {
+    const std::size_t start = EntryStart(entry);
+    return std::string_view(pool).substr(start + kEntryHeader, LoadWord(pool, start));
+}
+
+uint32_t EntryOffset(const std::string& pool, uint32_t entry) {
+    return LoadWord(pool, EntryStart(entry) + 4);
+}
+
+// Where the script in `size` bytes ends (its first Ctrl-Z, else the end), and
+// how many quotes stand before it: arguments take one each, two unless one
+// ends the text. Blocks are counted whole, which compilers vectorise;
+// only the block holding the mark is walked byte by byte.
+std::size_t ScriptEnd(const char* data, std::size_t size, std::size_t& quotes) {
+    constexpr std::size_t kBlock = 64;
+    std::size_t i = 0;
+    quotes = 0;
+    for (; i + kBlock <= size; i += kBlock) {
+        unsigned inBlock = 0;
+        unsigned marks = 0;
+        for (std::size_t j = 0; j < kBlock; ++j) {
+            inBlock += data[i + j] == '"' ? 1u : 0u;
+            marks += data[i + j] == kEndOfFile ? 1u : 0u;
         }
-        to += keep;
-        from = cr + 1;
+        if (marks != 0) {
+            break;
+        }
+        quotes += inBlock;
     }
-    return to;
+    for (; i < size && data[i] != kEndOfFile; ++i) {
+        quotes += data[i] == '"' ? 1u : 0u;
+    }
+    return i;
+}
+
+// Makes room for `more` entries, growing at least twofold so that many small
+// texts scanned one after another do not copy the table each time.
+void Reserve(std::vector<uint32_t>& table, std::size_t more) {
+    const std::size_t needed = table.size() + more;
+    if (needed > table.capacity()) {
+        table.reserve(std::max(needed, table.capacity() * 2));
+    }
 }
 
 } // namespace
 
 std::string NormalizeScriptBytes(const std::string& raw) {
-    std::string text = raw;
-    text.resize(NormalizeInPlace(&text[0], text.size()));
+    std::size_t quotes = 0;
+    const std::size_t end = ScriptEnd(raw.data(), raw.size(), quotes);
+    std::string text;
+    text.reserve(end);
+    for (std::size_t i = 0; i < end; ++i) {
+        // CR LF becomes LF; a lone CR stays.
+        if (raw[i] != '\r' || i + 1 == end || raw[i + 1] != '\n') {
+            text.push_back(raw[i]);
+        }
+    }
     return text;
 }
 
+ScriptReader::~ScriptReader() {
+    Unmap();
+}
+
+void ScriptReader::Unmap() {
+#ifndef _WIN32
+    if (mapped_ != nullptr) {
+        munmap(const_cast<char*>(mapped_), mappedSize_);
+    }
+#endif
+    mapped_ = nullptr;
+    mappedSize_ = 0;
+}
+
+// Further text goes after the mapped file's in one owned buffer, so that all
+// offsets keep one base.
+void ScriptReader::OwnText() {
+    if (mapped_ != nullptr) {
+        text_.assign(mapped_, size_);
+        Unmap();
+    }
+}
+
+// Maps the file when nothing is held yet: reading it would first touch as
+// much fresh memory as the file is long, which costs more than the scan.
+// Returns false when the file is to be read instead (empty, not a regular
+// file, or the mapping failed); `result` is -1 when it cannot be opened. A
+// script is not edited while it is being checked or run, so the views into
+// the mapping stay what was scanned.
+bool ScriptReader::MapScript(const std::string& path, int& result) {
+    result = 0;
+#ifndef _WIN32
+    if (size_ != 0 || mapped_ != nullptr) {
+        return false;
+    }
+    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) {
+        result = -1;
+        return true;
+    }
+    struct stat status {};
+    void* mapping = MAP_FAILED;
+    if (fstat(file, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+        mapping = mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE,
+                       file, 0);
+    }
+    close(file);
+    if (mapping == MAP_FAILED) {
+        return false;
+    }
+    mapped_ = static_cast<const char*>(mapping);
+    mappedSize_ = static_cast<std::size_t>(status.st_size);
+    std::size_t quotes = 0;
+    const std::size_t end = std::min(ScriptEnd(mapped_, mappedSize_, quotes), kMaxScannedText);
+    size_ = end;
+    Scan(0, end, quotes);
+    return true;
+#else
+    (void)path;
+    return false;
+#endif
+}
+
 int ScriptReader::ReadScript(const std::string& path) {
+    int result = 0;
+    if (MapScript(path, result)) {
+        return result;
+    }
     FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return -1;
     }
+    OwnText();
     const std::size_t base = text_.size();
-    // The size is only a hint: the text is whatever the reads deliver, read
-    // straight into its place.
-    std::size_t expected = 0;
+    // The size is only a hint: the text is whatever the reads deliver. Pieces
+    // are appended rather than read into a resized string, which would first
+    // fill the whole text with zeros.
     if (std::fseek(file, 0, SEEK_END) == 0) {
         const long size = std::ftell(file);
-        expected = size > 0 ? static_cast<std::size_t>(size) : 0;
+        text_.reserve(base + (size > 0 ? static_cast<std::size_t>(size) : 0));
         std::rewind(file);
     }
-    std::size_t have = base;
-    for (std::size_t room = expected + 1;; room = 65536) {
-        text_.resize(have + room);
-        const std::size_t got = std::fread(&text_[have], 1, room, file);
-        have += got;
-        if (got < room) {
-            break;
-        }
+    constexpr std::size_t kPiece = 65536;
+    const std::unique_ptr<char[]> piece(new char[kPiece]);
+    for (std::size_t got = kPiece; got == kPiece;) {
+        got = std::fread(piece.get(), 1, kPiece, file);
+        text_.append(piece.get(), got);
     }
     std::fclose(file);
-    text_.resize(base + NormalizeInPlace(&text_[base], have - base));
-    ScanFrom(base);
+    if (base >= kMaxScannedText) {
+        text_.resize(base);
+        return 0;
+    }
+    std::size_t quotes = 0;
+    const std::size_t end =
+        base +
+        ScriptEnd(text_.data() + base, std::min(text_.size(), kMaxScannedText) - base, quotes);
+    text_.resize(end);
+    size_ = end;
+    Scan(base, end, quotes);
     return 0;
 }
 
 void ScriptReader::ScanText(const std::string& text) {
+    OwnText();
     const std::size_t base = text_.size();
-    text_ += text;
-    ScanFrom(base);
-}
-
-void ScriptReader::ScanFrom(std::size_t base) {
     if (base >= kMaxScannedText) {
-        text_.resize(base);
         return;
     }
-    text_.resize(std::min(text_.size(), kMaxScannedText));
-    ScanState state = ScanState::Idle;
-    char* const data = &text_[0];
-    const std::size_t size = text_.size();
-    uint32_t line = 1;
-    lines_.push_back(LineStart{static_cast<uint32_t>(base), line});
-    const auto newLine = [&](std::size_t at) {
-        lines_.push_back(LineStart{static_cast<uint32_t>(at + 1), ++line});
-    };
-    // Arguments take at least one quote each, two unless one ends the text.
     std::size_t quotes = 0;
-    for (const char* q = data + base;
-         (q = static_cast<const char*>(
-              std::memchr(q, '"', static_cast<std::size_t>(data + size - q)))) != nullptr;
-         ++q) {
-        ++quotes;
+    const std::size_t length =
+        ScriptEnd(text.data(), std::min(text.size(), kMaxScannedText - base), quotes);
+    text_.append(text, 0, length);
+    size_ = text_.size();
+    Scan(base, size_, quotes);
+}
+
+void ScriptReader::Scan(std::size_t begin, std::size_t end, std::size_t quotes) {
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        nameCharacter_[byte] = IsNameCharacter(static_cast<unsigned char>(byte));
     }
-    arguments_.reserve(arguments_.size() + quotes / 2 + 1);
-    std::size_t written = 0; // where the current argument's next byte goes
-    for (std::size_t i = base; i < size; ++i) {
-        const char c = data[i];
-        // The character after the last one is the terminating zero, which
-        // matches none of the characters the scanner looks ahead for.
-        const char next = i + 1 < size ? data[i + 1] : '\0';
-        if (c == '\n') {
-            newLine(i);
-        }
-        switch (state) {
-        case ScanState::Idle:
-            if (c == '/' && next == '/') {
-                ++i; // the second slash is comment text
-                state = ScanState::Comment;
-            } else if (IsNameCharacter(static_cast<unsigned char>(c))) {
-                names_.push_back(NamePiece{static_cast<uint32_t>(i), 1, static_cast<uint32_t>(i)});
-                firstArgument_.push_back(static_cast<uint32_t>(arguments_.size()));
-                state = ScanState::Name;
-            }
-            break;
-        case ScanState::Comment: {
+    segments_.push_back(static_cast<uint32_t>(begin));
+    lines_.clear();
+    Reserve(arguments_, quotes / 2 + 1);
+    // A guess, not a bound: a statement rarely takes less than 16 bytes, and
+    // a script of shorter ones only grows the tables a few times.
+    Reserve(names_, (end - begin) / 16 + 1);
+    Reserve(firstArgument_, (end - begin) / 16 + 1);
+    const char* const text = Text();
+    std::size_t i = begin;
+    while (i < end) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (nameCharacter_[c]) {
+            i = ScanStatement(i, end);
+        } else if (c == '/' && i + 1 < end && text[i + 1] == '/') {
             // Nothing in a comment counts but its end.
-            const void* end = std::memchr(data + i, '\n', size - i);
-            if (end == nullptr) {
-                i = size;
-            } else {
-                i = static_cast<std::size_t>(static_cast<const char*>(end) - data);
-                newLine(i);
-                state = ScanState::Idle;
-            }
-            break;
-        }
-        case ScanState::Name:
-            if (c == '(') {
-                state = ScanState::List;
-            } else if (IsNameCharacter(static_cast<unsigned char>(c))) {
-                NamePiece& name = names_.back();
-                if (!name.pooled && name.offset + name.length != i) {
-                    const std::size_t pooled = namePool_.size();
-                    namePool_.append(data + name.offset, name.length);
-                    name.offset = static_cast<uint32_t>(pooled);
-                    name.pooled = true;
-                }
-                if (name.pooled) {
-                    namePool_.push_back(c);
-                }
-                ++name.length;
-            } else {
-                state = ScanState::Idle; // the character is consumed
-            }
-            break;
-        case ScanState::List:
-            if (c == '"') {
-                arguments_.push_back(Piece{static_cast<uint32_t>(i + 1), 0});
-                written = i + 1;
-                state = ScanState::String;
-            } else if (c == ')') {
-                state = ScanState::Name;
-            }
-            break;
-        case ScanState::String: {
-            // The text up to the next quote joins the argument in one piece;
-            // only its line feeds need counting (the one at i already is).
-            const void* quote = std::memchr(data + i, '"', size - i);
-            const std::size_t end =
-                quote != nullptr ? static_cast<std::size_t>(static_cast<const char*>(quote) - data)
-                                 : size;
-            if (end > i) {
-                for (const char* feed = data + i + 1;
-                     (feed = static_cast<const char*>(std::memchr(
-                          feed, '\n', static_cast<std::size_t>(data + end - feed)))) != nullptr;
-                     ++feed) {
-                    newLine(static_cast<std::size_t>(feed - data));
-                }
-                if (written != i) {
-                    std::memmove(data + written, data + i, end - i);
-                }
-                written += end - i;
-                arguments_.back().length += static_cast<uint32_t>(end - i);
-                i = end - 1;
-            } else if (next == '"') {
-                data[written++] = '"';
-                ++arguments_.back().length;
+            i += 2;
+            while (i < end && text[i] != '\n') {
                 ++i;
-            } else {
-                state = ScanState::List;
             }
-            break;
-        }
+            ++i;
+        } else {
+            ++i;
         }
     }
+}
+
+// Scans the statement whose name begins at `at` and returns where scanning
+// goes on. A name is a view of the text until it goes on after an argument
+// list ("Foo(...)Bar" names FooBar) or meets the end of the text, where a
+// view could not tell where it ends; it is then gathered in namePool_.
+std::size_t ScriptReader::ScanStatement(std::size_t at, std::size_t end) {
+    const char* const text = Text();
+    names_.push_back(static_cast<uint32_t>(at));
+    firstArgument_.push_back(static_cast<uint32_t>(arguments_.size()));
+    uint32_t& name = names_.back();
+    std::size_t i = at + 1;
+    while (i < end && nameCharacter_[static_cast<unsigned char>(text[i])]) {
+        ++i;
+    }
+    const std::size_t viewEnd = i;
+    if (i == end) {
+        name = OpenEntry(namePool_, at);
+        namePool_.append(text + at, i - at);
+        CloseEntry(namePool_, name);
+        return i;
+    }
+    while (i < end) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '(') {
+            i = ScanList(i + 1, end);
+            continue;
+        }
+        if (!nameCharacter_[c]) {
+            return i + 1; // the character that ends the name is consumed
+        }
+        if ((name & kPooled) == 0) {
+            name = OpenEntry(namePool_, at);
+            namePool_.append(text + at, viewEnd - at);
+        }
+        const std::size_t from = i;
+        while (i < end && nameCharacter_[static_cast<unsigned char>(text[i])]) {
+            ++i;
+        }
+        namePool_.append(text + from, i - from);
+        CloseEntry(namePool_, name);
+    }
+    return i;
+}
+
+// Scans an argument list from after its "(" and returns where the name goes
+// on: after the ")" that closes it.
+std::size_t ScriptReader::ScanList(std::size_t at, std::size_t end) {
+    const char* const text = Text();
+    std::size_t i = at;
+    while (i < end) {
+        const char c = text[i++];
+        if (c == ')') {
+            break;
+        }
+        if (c == '"') {
+            i = ScanArgument(i, end);
+        }
+    }
+    return i;
+}
+
+// Scans an argument from after its opening quote and returns where the list
+// goes on. An argument that is a plain span of the text is a view, its end the
+// next quote; one that holds a doubled quote or a CR LF, or meets the end of
+// the text, is gathered in argumentPool_ with its quotes made single and its
+// line ends LF.
+std::size_t ScriptReader::ScanArgument(std::size_t at, std::size_t end) {
+    const char* const text = Text();
+    std::size_t i = at;
+    for (;;) {
+        // Arguments are short: a byte loop beats a library search per gap.
+        while (i < end && text[i] != '"' && text[i] != '\r') {
+            ++i;
+        }
+        if (i == end) {
+            break;
+        }
+        const char next = i + 1 < end ? text[i + 1] : '\0';
+        if (text[i] == '"' && next != '"') {
+            arguments_.push_back(static_cast<uint32_t>(at));
+            return i + 1;
+        }
+        if (text[i] == '"' || next == '\n') {
+            break;
+        }
+        ++i; // a lone CR is a character of the argument
+    }
+    const uint32_t entry = OpenEntry(argumentPool_, at - 1);
+    argumentPool_.append(text + at, i - at);
+    while (i < end) {
+        const std::size_t from = i;
+        while (i < end && text[i] != '"' && text[i] != '\r') {
+            ++i;
+        }
+        argumentPool_.append(text + from, i - from);
+        if (i == end) {
+            break;
+        }
+        const char next = i + 1 < end ? text[i + 1] : '\0';
+        if (text[i] == '"') {
+            if (next != '"') {
+                ++i;
+                break;
+            }
+            argumentPool_.push_back('"');
+            i += 2;
+        } else {
+            if (next != '\n') {
+                argumentPool_.push_back('\r');
+            }
+            ++i;
+        }
+    }
+    CloseEntry(argumentPool_, entry);
+    arguments_.push_back(entry);
+    return i;
 }
 
 int ScriptReader::StatementCount() const {
@@ -225,8 +405,16 @@ std::string_view ScriptReader::StatementName(int index) const {
     if (index < 0 || index >= StatementCount()) {
         return {};
     }
-    const NamePiece& name = names_[static_cast<std::size_t>(index)];
-    return std::string_view(name.pooled ? namePool_ : text_).substr(name.offset, name.length);
+    const uint32_t name = names_[static_cast<std::size_t>(index)];
+    if ((name & kPooled) != 0) {
+        return EntryBytes(namePool_, name);
+    }
+    const char* const text = Text();
+    std::size_t end = name + 1;
+    while (end < size_ && nameCharacter_[static_cast<unsigned char>(text[end])]) {
+        ++end;
+    }
+    return std::string_view(text + name, end - name);
 }
 
 int ScriptReader::ArgumentCount(int index) const {
@@ -238,7 +426,7 @@ int ScriptReader::ArgumentCount(int index) const {
     return static_cast<int>(end - firstArgument_[static_cast<std::size_t>(index)]);
 }
 
-const ScriptReader::Piece* ScriptReader::ArgumentPiece(int index, int argument) const {
+const uint32_t* ScriptReader::ArgumentEntry(int index, int argument) const {
     if (argument < 0 || argument >= ArgumentCount(index)) {
         return nullptr;
     }
@@ -247,14 +435,34 @@ const ScriptReader::Piece* ScriptReader::ArgumentPiece(int index, int argument) 
 }
 
 std::string_view ScriptReader::Argument(int index, int argument) const {
-    const Piece* piece = ArgumentPiece(index, argument);
-    if (piece == nullptr) {
+    const uint32_t* entry = ArgumentEntry(index, argument);
+    if (entry == nullptr) {
         return {};
     }
-    return std::string_view(text_).substr(piece->offset, piece->length);
+    if ((*entry & kPooled) != 0) {
+        return EntryBytes(argumentPool_, *entry);
+    }
+    const char* const text = Text();
+    const void* quote = std::memchr(text + *entry, '"', size_ - *entry);
+    const std::size_t end =
+        quote != nullptr ? static_cast<std::size_t>(static_cast<const char*>(quote) - text) : size_;
+    return std::string_view(text + *entry, end - *entry);
 }
 
 ScriptPosition ScriptReader::PositionAt(uint32_t offset) const {
+    if (lines_.empty()) {
+        const char* const text = Text();
+        for (std::size_t segment = 0; segment < segments_.size(); ++segment) {
+            const std::size_t end = segment + 1 < segments_.size() ? segments_[segment + 1] : size_;
+            uint32_t line = 1;
+            lines_.push_back(LineStart{segments_[segment], line});
+            for (std::size_t i = segments_[segment]; i < end; ++i) {
+                if (text[i] == '\n') {
+                    lines_.push_back(LineStart{static_cast<uint32_t>(i + 1), ++line});
+                }
+            }
+        }
+    }
     const auto after =
         std::upper_bound(lines_.begin(), lines_.end(), offset,
                          [](uint32_t at, const LineStart& start) { return at < start.offset; });
@@ -269,18 +477,26 @@ ScriptPosition ScriptReader::StatementPosition(int index) const {
     if (index < 0 || index >= StatementCount()) {
         return {};
     }
-    return PositionAt(names_[static_cast<std::size_t>(index)].at);
+    const uint32_t name = names_[static_cast<std::size_t>(index)];
+    return PositionAt((name & kPooled) != 0 ? EntryOffset(namePool_, name) : name);
 }
 
 ScriptPosition ScriptReader::ArgumentPosition(int index, int argument) const {
-    const Piece* piece = ArgumentPiece(index, argument);
+    const uint32_t* entry = ArgumentEntry(index, argument);
+    if (entry == nullptr) {
+        return {};
+    }
     // The argument's position is its opening quote's.
-    return piece != nullptr ? PositionAt(piece->offset - 1) : ScriptPosition{};
+    return PositionAt((*entry & kPooled) != 0 ? EntryOffset(argumentPool_, *entry) : *entry - 1);
 }
 
 void ScriptReader::Clear() {
+    Unmap();
     text_.clear();
+    size_ = 0;
+    segments_.clear();
     namePool_.clear();
+    argumentPool_.clear();
     names_.clear();
     arguments_.clear();
     firstArgument_.clear();

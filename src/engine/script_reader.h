@@ -7,7 +7,7 @@
 
 // Where a statement's name or an argument's opening quote stands in the
 // scanned text: 1-based line and column, columns counted in bytes. Lines end
-// at LF; CR LF arrives as LF, so columns match the file as an editor shows it.
+// at LF or CR LF, so columns match the file as an editor shows it.
 struct ScriptPosition {
     uint32_t line = 0;
     uint32_t column = 0;
@@ -18,13 +18,18 @@ struct ScriptPosition {
 // reports a syntax error (odd text yields odd statements).
 class ScriptReader {
   public:
+    ScriptReader() = default;
+    ScriptReader(const ScriptReader&) = delete;
+    ScriptReader& operator=(const ScriptReader&) = delete;
+    ~ScriptReader();
+
     // Reads the file at path and appends its statements. Returns 0 when the file
     // was opened (also when it is empty), -1 when it cannot be opened. The caller
     // reports the failure to the user.
     int ReadScript(const std::string& path);
 
-    // Scans text that is already in memory (line ends normalised) and appends its
-    // statements. Positions count from line 1 of this text.
+    // Scans text that is already in memory, read as the bytes of a file are,
+    // and appends its statements. Positions count from line 1 of this text.
     void ScanText(const std::string& text);
 
     int StatementCount() const;
@@ -46,39 +51,41 @@ class ScriptReader {
     void Clear();
 
   private:
-    // A name or an argument: where its bytes stand in text_.
-    struct Piece {
-        uint32_t offset = 0;
-        uint32_t length = 0;
-    };
-    // A name is a view of text_ until it goes on after an argument list
-    // ("Foo(...)Bar" names FooBar); it is then gathered in namePool_.
-    struct NamePiece {
-        uint32_t offset = 0;
-        uint32_t length = 0;
-        uint32_t at = 0; // where it begins in text_
-        bool pooled = false;
-    };
-    // Where a line of a scanned text begins in text_, and its number there.
+    // Where a line of a scanned text begins, and its number in that text.
     struct LineStart {
         uint32_t offset = 0;
         uint32_t line = 0;
     };
 
-    void ScanFrom(std::size_t base);
-    const Piece* ArgumentPiece(int index, int argument) const;
+    const char* Text() const { return mapped_ != nullptr ? mapped_ : text_.data(); }
+    bool MapScript(const std::string& path, int& result);
+    void OwnText();
+    void Unmap();
+    void Scan(std::size_t begin, std::size_t end, std::size_t quotes);
+    std::size_t ScanStatement(std::size_t at, std::size_t end);
+    std::size_t ScanList(std::size_t at, std::size_t end);
+    std::size_t ScanArgument(std::size_t at, std::size_t end);
+    const uint32_t* ArgumentEntry(int index, int argument) const;
     ScriptPosition PositionAt(uint32_t offset) const;
 
-    // Every scanned text, back to back: names and arguments are views of it,
-    // so a large script is held once and nothing is copied per statement. An
-    // argument's doubled quotes are made single where it stands, which only
-    // ever shortens it.
+    // Every scanned text, back to back, as its bytes came (a file is mapped
+    // rather than copied when it is the reader's first text): a large script is
+    // held once, and an argument or name that is a plain span of it is only
+    // its offset there. An entry of names_ or arguments_ is that offset, or,
+    // with kPooled set, where its changed bytes were gathered in a pool.
     std::string text_;
+    const char* mapped_ = nullptr;
+    std::size_t mappedSize_ = 0;
+    std::size_t size_ = 0;           // bytes scanned, in text_ or the mapping
+    std::vector<uint32_t> segments_; // where each scanned text begins
     std::string namePool_;
-    std::vector<NamePiece> names_;
-    std::vector<Piece> arguments_;
+    std::string argumentPool_;
+    std::vector<uint32_t> names_;
+    std::vector<uint32_t> arguments_;
     std::vector<uint32_t> firstArgument_; // per statement: its first entry in arguments_
-    std::vector<LineStart> lines_;        // in the order of their offsets
+    // Built on the first position asked for: only tools that report places need it.
+    mutable std::vector<LineStart> lines_;
+    bool nameCharacter_[256] = {};
 };
 
 // Turns the raw bytes of a script file into the text that is scanned: CR LF

@@ -59,6 +59,9 @@ TEST(ScriptReader, ScansStatementsAsScriptsWriteThem) {
          {{"1Foo", {}}, {"Caf\xE9", {"x"}}, {"A", {}}, {"B", {}}}},
         {"// only\n\n   // comments\n", {}},
         {"Foo(\"abc\ndef", {{"Foo", {"abc\ndef"}}}},
+        // Raw bytes: what a CR LF or a doubled quote changes, also at the end.
+        {"Foo(\"a\"\"\", \"b\r\n\rc\") X(\"d\"\"", {{"Foo", {"a\"", "b\n\rc"}}, {"X", {"d\""}}}},
+        {"Foo(\r\n\"a\"\r\n)Bar(\"b\r\n", {{"FooBar", {"a", "b\n"}}}},
     };
     for (const auto& row : rows) {
         ScriptReader reader;
@@ -79,6 +82,9 @@ TEST(ScriptReader, FileLineEndsCtrlZAndByteOrderMark) {
         // 0xEF is a letter in code page 1252, 0xBB and 0xBF are punctuation.
         {"\xEF\xBB\xBFSetAppName(\"x\");", {{"\xEF", {}}, {"SetAppName", {"x"}}}},
         {"", {}},
+        {"X Foo(\"\"\"\")Bar", {{"X", {}}, {"FooBar", {"\""}}}},
+        {"Foo(\"a\r\n", {{"Foo", {"a\n"}}}},
+        {std::string(70, ' ') + "Foo(\"a\x1A\")" + std::string(70, ' '), {{"Foo", {"a"}}}},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(Read(row.bytes), row.expected) << row.bytes;
@@ -90,4 +96,34 @@ TEST(ScriptReader, CrLfSplitAtTheReadBoundaryBecomesOneLineFeed) {
     const std::string text(65535 - 5, 'x');
     EXPECT_EQ(Read("Foo(\"" + text + "\r\ny\");\r\n" + std::string(70000, ' ') + "Bar(\"end\")"),
               (Parsed{{"Foo", {text + "\ny"}}, {"Bar", {"end"}}}));
+}
+
+// Positions as vlcheck reports them (names and opening quotes; CR LF is one
+// line end, a lone CR a column), and texts scanned after a file.
+TEST(ScriptReader, PositionsOfAFileAndTheTextsScannedAfterIt) {
+    const std::string path = ::testing::TempDir() + "vl_reader_positions";
+    std::ofstream(path, std::ios::binary)
+        << "A(\"a\r\n\")\r\n\r\n  B(\"x\",\r\n \"y\"\"\") \rC(\"z";
+    ScriptReader reader;
+    ASSERT_EQ(reader.ReadScript(path), 0);
+    ASSERT_EQ(reader.ReadScript(path), 0); // read, not mapped, after the text held
+    std::remove(path.c_str());
+    reader.ScanText("D\r\n E(\"\"\"\")F G");
+    reader.ScanText("H");
+    const Parsed file = {{"A", {"a\n"}}, {"B", {"x", "y\""}}, {"C", {"z"}}};
+    Parsed expected = file;
+    expected.insert(expected.end(), file.begin(), file.end());
+    expected.insert(expected.end(), {{"D", {}}, {"EF", {"\""}}, {"G", {}}, {"H", {}}});
+    EXPECT_EQ(Statements(reader), expected);
+    std::string positions;
+    for (int i = 0; i < reader.StatementCount(); ++i) {
+        for (int argument = -1; argument < reader.ArgumentCount(i); ++argument) {
+            const ScriptPosition at =
+                argument < 0 ? reader.StatementPosition(i) : reader.ArgumentPosition(i, argument);
+            positions += std::to_string(at.line) + ":" + std::to_string(at.column) +
+                         (argument + 1 < reader.ArgumentCount(i) ? " " : ", ");
+        }
+    }
+    EXPECT_EQ(positions, "1:1 1:3, 4:3 4:5 5:2, 5:10 5:12, 1:1 1:3, 4:3 4:5 5:2, 5:10 5:12, 1:1, "
+                         "2:2 2:4, 2:11, 1:1, ");
 }

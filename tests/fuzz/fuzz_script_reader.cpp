@@ -1,8 +1,10 @@
 // Arbitrary bytes as SetupScript.ini: read from a file as start-up reads them,
-// they give the statements that scanning their normalised text gives; run by
-// the interpreter with a host that shows nothing and leaves every page with
-// Next, and checked by vlcheck's checker, they never crash or stop the run.
+// and scanned as text, they give the statements and positions of their
+// normalised text (the text with no CR left); run by the interpreter with a
+// host that shows nothing and leaves every page with Next, and checked by
+// vlcheck's checker, they never crash or stop the run.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,14 +31,30 @@ class SilentHost : public CommandHost {
 
 using Statements = std::vector<std::pair<std::string, std::vector<std::string>>>;
 
+// A byte that no rule of the reader treats apart, standing for a CR that is no
+// line end: normalising then leaves no CR, which the scanner would take for
+// part of a line end.
+constexpr char kLoneCr = '\x01';
+
+// Each statement with its positions as one more argument, CR written as kLoneCr.
 Statements Walk(const ScriptReader& reader) {
-    Statements walked(static_cast<std::size_t>(reader.StatementCount()));
-    for (std::size_t i = 0; i < walked.size(); ++i) {
+    Statements walked;
+    for (int i = 0; i < reader.StatementCount(); ++i) {
+        walked.emplace_back();
         int count = -1;
-        Check(reader.GetStatement(static_cast<int>(i), walked[i].first, walked[i].second, count) ==
-                      0 &&
-                  !walked[i].first.empty(),
+        Check(reader.GetStatement(i, walked.back().first, walked.back().second, count) == 0 &&
+                  !walked.back().first.empty(),
               "every statement in range has a name");
+        std::string positions;
+        for (int argument = -1; argument < count; ++argument) {
+            const ScriptPosition at =
+                argument < 0 ? reader.StatementPosition(i) : reader.ArgumentPosition(i, argument);
+            positions += std::to_string(at.line) + ":" + std::to_string(at.column) + " ";
+        }
+        for (std::string& argument : walked.back().second) {
+            std::replace(argument.begin(), argument.end(), '\r', kLoneCr);
+        }
+        walked.back().second.push_back(positions);
     }
     return walked;
 }
@@ -52,14 +70,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     programFilesDir = "C:\\Program Files\\";
     variables.Assign("SP", "C:\\setup");
     variables.Assign("DP", programFilesDir);
-    scriptReader.ScanText(NormalizeScriptBytes(raw));
+    scriptReader.ScanText(raw);
+
+    std::string marked = raw;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (marked[i] == '\r' && (i + 1 == size || marked[i + 1] != '\n')) {
+            marked[i] = kLoneCr;
+        }
+    }
+    ScriptReader normalised;
+    normalised.ScanText(NormalizeScriptBytes(marked));
+    const Statements expected = Walk(normalised);
+    Check(Walk(scriptReader) == expected, "ScanText of the raw bytes agrees with the normalised");
 
     const std::string path = PrivateFile();
     WriteFile(path, raw);
     ScriptReader fromFile;
     Check(fromFile.ReadScript(path) == 0, "an existing script file is read");
-    Check(Walk(fromFile) == Walk(scriptReader),
-          "ReadScript agrees with ScanText of the normalised bytes");
+    Check(Walk(fromFile) == expected, "ReadScript agrees with ScanText of the normalised bytes");
 
     CheckOptions options;
     options.setupDirectory = "setup";
