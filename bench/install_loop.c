@@ -16,6 +16,14 @@ int main(int argc, char** argv) {
     char source[MAX_PATH], destination[MAX_PATH], pattern[MAX_PATH];
     snprintf(source, sizeof source, "%s\\", argv[2]);
     snprintf(pattern, sizeof pattern, "%s\\*", argv[2]);
+    /* Every level of the destination, as the setup makes them. */
+    char level[MAX_PATH];
+    snprintf(level, sizeof level, "%s", argv[3]);
+    for (char* at = strchr(level + 3, '\\'); at != NULL; at = strchr(at + 1, '\\')) {
+        *at = '\0';
+        CreateDirectoryA(level, NULL);
+        *at = '\\';
+    }
     CreateDirectoryA(argv[3], NULL);
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);

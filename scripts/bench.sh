@@ -112,7 +112,8 @@ best_of() {
     echo "$best"
 }
 run_setup() { (cd "$bench/$1" && "$VL_WINE" "$setup"); }
-run_loop() { "$VL_WINE" "$loop" "$1" "$(windows "$bench/$2/disk1")" "C:\\vlbench-loop"; }
+# The same depth and names as the setup's destination, C:\vlbench\out\NAME.
+run_loop() { "$VL_WINE" "$loop" "$1" "$(windows "$bench/$2/disk1")" "C:\\vlbench-loop\\out\\$2"; }
 
 echo "== measuring ($rounds rounds each)" >&2
 setup_empty=$(best_of run_setup files-0)

@@ -78,6 +78,18 @@ std::string ShortFilePathOf(const std::string& path) {
     return ShortDirectoryOf(DirectoryOf(path)) + "\\" + name;
 }
 
+// Under some systems every lookup of a path with a short (8.3) form in it
+// reads the whole directory that holds the shortened name, several times per
+// file, so paths go to the version service as they are wherever they fit its
+// buffers: it builds its temporary file's path in one of about 128
+// characters, and a directory of 116 characters or more already fails there.
+// A longer directory goes in its short form, which exists by then.
+constexpr std::size_t kServiceDirectoryLimit = 100;
+
+std::string ServiceDirectoryOf(const std::string& directory) {
+    return directory.size() <= kServiceDirectoryLimit ? directory : ShortDirectoryOf(directory);
+}
+
 // The files this run installed into directories it made itself. Such a
 // directory holds nothing else, so whether a file is there needs no question
 // to the file system, which under some systems reads the whole directory to
@@ -99,13 +111,19 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// The source as the version service takes it: the short form split into the
-// directory with its trailing backslash and the name.
+// The source as the version service takes it: the directory with its
+// trailing backslash and the name.
 struct ServiceSource {
+    std::string path; // as the record or the staging file gives it
     std::string directory;
     std::string name;
     bool large = false; // the service takes long over it
     std::string Path() const { return directory + name; }
+    // The name messages about the source carry: its short form, asked for
+    // only when a message is shown.
+    std::string Caption() const { return FileNameOf(ShortPath()); }
+    // The source as messages, questions and restart entries give it.
+    std::string ShortPath() const { return ShortFilePathOf(path); }
 };
 
 // Sources from this size on are installed on a worker thread, so that the
@@ -157,12 +175,19 @@ struct ServiceTemporaryFile {
     }
 };
 
+// Questions and messages name the source only when the service reports more
+// than success.
+int MapResult(DWORD result, const ServiceSource& source, int disk, InstallQuestions& questions) {
+    return result == 0 ? kActionInstalled
+                       : MapInstallResult(result, source.Caption(), disk, questions);
+}
+
 void TellPathTooLong(const ServiceSource& source, const std::string& path) {
-    MessageBoxA(nullptr, PathTooLongText(path).c_str(), source.name.c_str(), MB_OK);
+    MessageBoxA(nullptr, PathTooLongText(path).c_str(), source.Caption().c_str(), MB_OK);
 }
 
 void TellFileInUse(const ServiceSource& source) {
-    MessageBoxA(nullptr, kFileInUseText, source.name.c_str(), MB_OK);
+    MessageBoxA(nullptr, kFileInUseText, source.Caption().c_str(), MB_OK);
 }
 
 // Asks the version service where a shared file named `name` goes
@@ -198,7 +223,7 @@ DWORD FindSharedFile(const std::string& name, std::string& current, std::string&
 // cannot be arranged the user learns that the file stays as it is.
 void ReplaceSharedAtRestart(const ServiceSource& source, const std::string& newFile,
                             const std::string& destinationPath) {
-    if (ReplaceAtRestart(newFile, destinationPath, source.name) != 0) {
+    if (ReplaceAtRestart(newFile, destinationPath, source.Caption()) != 0) {
         TellFileInUse(source);
     }
 }
@@ -216,7 +241,7 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
         return 1;
     }
     if ((found & VFF_FILEINUSE) != 0) {
-        ReplaceSharedAtRestart(source, source.Path(), destination);
+        ReplaceSharedAtRestart(source, source.ShortPath(), destination);
         return 0;
     }
 
@@ -224,7 +249,7 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
     DWORD flags = 0;
     ServiceTemporaryFile temporary;
     temporary.directory = recommended;
-    ScreenQuestions questions(source.Path(), destination);
+    ScreenQuestions questions(source.ShortPath(), destination);
     for (;;) {
         const DWORD result = temporary.Install(flags, source, destinationName, current.c_str());
         // An older source comes back with the service's temporary copy and the
@@ -234,7 +259,7 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
             temporary.Discard(result);
             return 0;
         }
-        const int action = MapInstallResult(result, source.name, disk, questions);
+        const int action = MapResult(result, source, disk, questions);
         if (action == kActionRetry || action == kActionForce) {
             temporary.Discard(result);
             flags = action == kActionForce ? VIFF_FORCEINSTALL : flags;
@@ -247,7 +272,7 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
             // The service's copy is the file as it is to be installed: a
             // compressed source comes expanded.
             const std::string made = temporary.Path(result);
-            ReplaceSharedAtRestart(source, made.empty() ? source.Path() : made, destination);
+            ReplaceSharedAtRestart(source, made.empty() ? source.ShortPath() : made, destination);
             temporary.Discard(result);
             return 0;
         }
@@ -281,10 +306,12 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
         TellPathTooLong(source, FitsPlatform(destination) ? source.Path() : destination);
         return 1;
     }
-    const DWORD directoryAttributes = GetFileAttributesA(directory.c_str());
-    if (directoryAttributes == INVALID_FILE_ATTRIBUTES ||
-        (directoryAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        CreateDirectoryPath(directory, &runMadeDirectories);
+    // A directory whose short form this run has asked for exists.
+    if (shortDirectories.count(directory) == 0) {
+        const DWORD attributes = GetFileAttributesA(directory.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            CreateDirectoryPath(directory, &runMadeDirectories);
+        }
     }
 
     const bool madeDirectory = IsMadeDirectory(directory);
@@ -298,16 +325,13 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
     // fails, it must still be there. A missing destination is left to the
     // service to make, so that nothing is there when it is not installed.
     // Installed under its long name: the service replaces the destination by
-    // a file of exactly the name it is given. The directory goes in its short
-    // form: the service builds its temporary file's path in a buffer of about
-    // 128 characters, so a long directory of 116 characters or more already
-    // fails there. The directory exists by now, so it has a short form.
+    // a file of exactly the name it is given.
     ServiceTemporaryFile temporary;
-    temporary.directory = ShortDirectoryOf(directory);
+    temporary.directory = ServiceDirectoryOf(directory);
     ScreenQuestions questions;
     for (;;) {
         const DWORD result = temporary.Install(VIFF_FORCEINSTALL, source, name, nullptr);
-        const int action = MapInstallResult(result, source.name, disk, questions);
+        const int action = MapResult(result, source, disk, questions);
         if (action == kActionInstalled || action == kActionForce) {
             break;
         }
@@ -349,9 +373,18 @@ int InstallFile(const std::string& sourcePath, std::size_t index, std::string& i
     if (index >= model.files.size()) {
         return 0;
     }
-    const std::string shortSource = ShortFilePathOf(sourcePath);
-    const ServiceSource source{DirectoryWithBackslashOf(shortSource), FileNameOf(shortSource),
-                               IsLarge(sourcePath)};
+    ServiceSource source;
+    source.path = sourcePath;
+    source.directory = sourcePath.find('\\') == std::string::npos
+                           ? std::string()
+                           : ServiceDirectoryOf(DirectoryOf(sourcePath)) + "\\";
+    source.name = FileNameOf(sourcePath);
+    if (!FitsPlatform(source.Path())) {
+        const std::string shortSource = ShortFilePathOf(sourcePath);
+        source.directory = DirectoryWithBackslashOf(shortSource);
+        source.name = FileNameOf(shortSource);
+    }
+    source.large = IsLarge(sourcePath);
 
     FileRecord& record = model.files[index];
     variables.ExpandReferences(record.destination);

@@ -238,6 +238,22 @@ TEST_F(InstallTest, SplitFileIsInstalledJoinedInRecordOrderOnlyWhenWhole) {
     }
 }
 
+// The service builds its temporary file's path in a buffer of about 128 characters: a
+// destination directory too long for it goes in its short form, a shorter one as it is.
+TEST_F(InstallTest, DestinationDirectoriesOfEveryLengthTakeTheirFiles) {
+    for (const std::size_t length : {100u, 140u}) {
+        Fresh();
+        const std::string directory = app + "\\" + std::string(length - app.size() - 1, 'd');
+        Add("a.txt", "new", directory + "\\a.txt");
+        std::string installedPath;
+        Answerer answerer;
+        EXPECT_EQ(InstallFileRecord(0, installedPath), 0) << length;
+        EXPECT_EQ(answerer.Unexpected(), "") << length;
+        EXPECT_EQ(ReadBytes(directory + "\\a.txt"), "new") << length;
+        EXPECT_EQ(Log(), ShortPath(directory + "\\a.txt") + "\r\nNONSHARED\r\n") << length;
+    }
+}
+
 TEST_F(InstallTest, SizesAreExpandedAndCountedIn64Bits) {
     Add("packed.txt_", ReadBytes(Built("packed.txt_")), "[DP]\\packed.txt");
     Add("missing.txt", "", "[DP]\\missing.txt").source += ".gone";
