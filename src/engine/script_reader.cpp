@@ -103,20 +103,6 @@ void Reserve(std::vector<uint32_t>& table, std::size_t more) {
 
 } // namespace
 
-std::string NormalizeScriptBytes(const std::string& raw) {
-    std::size_t quotes = 0;
-    const std::size_t end = ScriptEnd(raw.data(), raw.size(), quotes);
-    std::string text;
-    text.reserve(end);
-    for (std::size_t i = 0; i < end; ++i) {
-        // CR LF becomes LF; a lone CR stays.
-        if (raw[i] != '\r' || i + 1 == end || raw[i + 1] != '\n') {
-            text.push_back(raw[i]);
-        }
-    }
-    return text;
-}
-
 ScriptReader::~ScriptReader() {
     Unmap();
 }

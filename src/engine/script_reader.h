@@ -88,10 +88,5 @@ class ScriptReader {
     bool nameCharacter_[256] = {};
 };
 
-// Turns the raw bytes of a script file into the text that is scanned: CR LF
-// becomes LF, a lone CR stays, and the text ends at the first Ctrl-Z (0x1A), as
-// the end-of-file mark of old editors and of text-mode reading.
-std::string NormalizeScriptBytes(const std::string& raw);
-
 // The one script reader of the run; filled at start-up, read by the interpreter.
 extern ScriptReader scriptReader;

@@ -37,6 +37,18 @@ using Statements = std::vector<std::pair<std::string, std::vector<std::string>>>
 constexpr char kLoneCr = '\x01';
 
 // Each statement with its positions as one more argument, CR written as kLoneCr.
+// The bytes of a script file as text, written apart from the reader: CR LF
+// becomes LF, a lone CR stays, and the text ends at the first Ctrl-Z.
+std::string NormalizeScriptBytes(const std::string& raw) {
+    std::string text;
+    for (std::size_t i = 0; i < raw.size() && raw[i] != '\x1A'; ++i) {
+        if (raw[i] != '\r' || i + 1 == raw.size() || raw[i + 1] != '\n') {
+            text.push_back(raw[i]);
+        }
+    }
+    return text;
+}
+
 Statements Walk(const ScriptReader& reader) {
     Statements walked;
     for (int i = 0; i < reader.StatementCount(); ++i) {
