@@ -375,10 +375,10 @@ int InstallFile(const std::string& sourcePath, std::size_t index, std::string& i
     }
     ServiceSource source;
     source.path = sourcePath;
-    source.directory = sourcePath.find('\\') == std::string::npos
-                           ? std::string()
-                           : ServiceDirectoryOf(DirectoryOf(sourcePath)) + "\\";
     source.name = FileNameOf(sourcePath);
+    if (source.name != sourcePath) {
+        source.directory = ServiceDirectoryOf(DirectoryOf(sourcePath)) + "\\";
+    }
     if (!FitsPlatform(source.Path())) {
         const std::string shortSource = ShortFilePathOf(sourcePath);
         source.directory = DirectoryWithBackslashOf(shortSource);
