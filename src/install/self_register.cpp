@@ -1,7 +1,7 @@
 #include "install/self_register.h"
 
 #include "platform/system_libraries.h"
-#include "install/uninstall_log.h"
+#include "removal/uninstall_log.h"
 #include "engine/uninstall_log_text.h"
 #include "platform/app_state.h"
 

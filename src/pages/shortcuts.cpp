@@ -9,7 +9,7 @@
 #include "engine/variables.h"
 #include "pages/program_group_page.h"
 #include "pages/shell_browse.h"
-#include "install/uninstall_log.h"
+#include "removal/uninstall_log.h"
 #include "platform/file_system.h"
 #include "engine/uninstall_log_text.h"
 #include "pages/window_text.h"

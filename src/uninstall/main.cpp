@@ -7,7 +7,7 @@
 
 #include "engine/path_text.h"
 #include "engine/uninstall_log_read.h"
-#include "install/removal.h"
+#include "removal/removal.h"
 #include "platform/system_libraries.h"
 #include "platform/system_text.h"
 #include "uninstall/own_removal.h"

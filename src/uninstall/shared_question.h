@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "install/removal.h"
+#include "removal/removal.h"
 
 // Asks "The shared file <path> is no longer used by any program. Remove it?"
 // with Yes, No, Yes to all and No to all; closing the question keeps the file.

@@ -19,7 +19,7 @@
 #include "install/conflict_dialogs.h"
 #include "install/install_file.h"
 #include "install/run_directory.h"
-#include "install/uninstall_log.h"
+#include "removal/uninstall_log.h"
 #include "platform/app_state.h"
 #include "test_support.h"
 

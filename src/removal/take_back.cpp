@@ -1,4 +1,4 @@
-#include "install/take_back.h"
+#include "removal/take_back.h"
 
 #include <windows.h>
 
@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/uninstall_log_read.h"
-#include "install/removal.h"
-#include "install/uninstall_log.h"
+#include "removal/removal.h"
+#include "removal/uninstall_log.h"
 
 bool TakeBackInstallation(const std::string& logPath, const std::string& uninstallKey,
                           const std::string& uninstallerPath) {

@@ -1,4 +1,4 @@
-#include "install/removal.h"
+#include "removal/removal.h"
 
 #include <windows.h>
 #include <objbase.h>

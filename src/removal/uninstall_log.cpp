@@ -1,4 +1,4 @@
-#include "install/uninstall_log.h"
+#include "removal/uninstall_log.h"
 
 #include <windows.h>
 
