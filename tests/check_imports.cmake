@@ -6,7 +6,7 @@
 set(allowed KERNEL32.dll USER32.dll GDI32.dll COMCTL32.dll SHELL32.dll ole32.dll
     ADVAPI32.dll msvcrt.dll)
 string(TOUPPER "${allowed}" allowed_upper)
-# OBJDUMP matches the build: the 32-bit product, or the 64-bit test build.
+# OBJDUMP matches the width of EXE (i686- or x86_64-w64-mingw32-objdump).
 if(NOT OBJDUMP)
     set(OBJDUMP i686-w64-mingw32-objdump)
 endif()
