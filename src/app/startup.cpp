@@ -24,6 +24,9 @@ const UINT_PTR kPageStateTimerId = 1;
 const UINT kPageStateTimerPeriod = 50; // ms: how fast Next follows the user's input
 const DWORD kSplashPause = 1250;       // ms the splash window stays in view
 
+// Held by a running setup, in the namespace every session shares.
+const char kRunningMark[] = "Global\\VLSetup.Running";
+
 const char kScriptOpenFailure[] =
     "Could not open 'SetupScript.INI' in setup directory. Setup cannot be continued.";
 
@@ -111,6 +114,15 @@ int RunSetup(HINSTANCE moduleInstance) {
     // Before anything loads a library: a setup program is often started from
     // a download folder, where a library of a system name may wait for it.
     RestrictLibrarySearch();
+    // One setup at a time: two would write into one log and one entry. The
+    // mark goes with the process, however it ends.
+    CreateMutexA(nullptr, FALSE, kRunningMark);
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        MessageBoxA(nullptr,
+                    "Another setup is running. Let it finish, then start this setup again.",
+                    "Setup", MB_OK | MB_ICONINFORMATION);
+        return kAnotherSetupRunning;
+    }
     SystemFunctions();
     instance = moduleInstance;
     screenWidth = GetSystemMetrics(SM_CXSCREEN);

@@ -9,3 +9,6 @@ HWND CreateAppWindow(const char* title, const char* className, HWND parent, DWOR
 
 // The whole run, from the splash window to the shut-down; returns the exit code.
 int RunSetup(HINSTANCE moduleInstance);
+
+// The exit code of a setup started while another one runs; it changes nothing.
+constexpr int kAnotherSetupRunning = 1618;

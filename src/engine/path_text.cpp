@@ -103,3 +103,26 @@ bool IsOwnShortName(const std::string& name) {
     }
     return !(lower && upper);
 }
+
+bool IsDeviceName(const std::string& component) {
+    // The name before its extension (or a stream's colon), without the blanks
+    // the file system drops before it.
+    std::string name = component.substr(0, component.find_first_of(".:"));
+    while (!name.empty() && name.back() == ' ') {
+        name.pop_back();
+    }
+    for (char& c : name) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL" || name == "CONIN$" ||
+        name == "CONOUT$") {
+        return true;
+    }
+    if (name.size() != 4 || (name.compare(0, 3, "COM") != 0 && name.compare(0, 3, "LPT") != 0)) {
+        return false;
+    }
+    const char digit = name[3];
+    return (digit >= '1' && digit <= '9') || digit == '\xB9' || digit == '\xB2' || digit == '\xB3';
+}

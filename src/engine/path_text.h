@@ -40,3 +40,9 @@ std::string ShortenedForDisplay(const std::string& path, std::size_t keep = 120)
 // its own short form: at most eight characters, a dot and three more, of the
 // characters short names allow, and not of mixed case.
 bool IsOwnShortName(const std::string& name);
+
+// Whether Windows takes the path component `component` for a device rather than
+// a file: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$ or CONOUT$, in
+// any case, also with an extension ("nul.txt") and with trailing dots or blanks
+// ("NUL ."). The superscript digits of code page 1252 count as digits there.
+bool IsDeviceName(const std::string& component);

@@ -27,7 +27,8 @@ bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) 
     return true;
 }
 
-// Lines without their ends; a last line without a line end counts too.
+// Lines without their ends; a last line without a line end counts too (the
+// reader refuses such a log, but names that line).
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -122,6 +123,18 @@ std::string PathFault(const std::string& path,
         return "a colon inside the path";
     }
     const PathParts parts = SplitPath(path);
+    // Every component as written, also one that ".." takes back out.
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find_first_of("\\/", start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        if (IsDeviceName(path.substr(start, end - start))) {
+            return "a name Windows keeps for a device";
+        }
+        start = end + 1;
+    }
     if (networkPath) {
         // Both the server and the share must be named: "\\server" alone, or
         // "\\.\" and "\\?\" device paths, are refused.
@@ -187,6 +200,12 @@ bool ReadUninstallLog(const std::string& text, const std::vector<std::string>& p
             AtLine(0, "this is no uninstall log of the kind \"" + std::string(kMagicLine) + "\""));
         return false;
     }
+    // The setup ends every line, so a last line without its end was cut: a
+    // path, kind or key line cut short would be read as another.
+    if (text.back() != '\n') {
+        reasons.push_back(AtLine(lines.size() - 1, "the log ends inside this line"));
+        return false;
+    }
     std::size_t i = 1;
     while (i < lines.size() && lines[i] != kFilesLine) {
         ++i;
@@ -203,7 +222,11 @@ bool ReadUninstallLog(const std::string& text, const std::vector<std::string>& p
         if (!fault.empty()) {
             reasons.push_back(AtLine(i, fault + ": " + entry.path));
         }
-        const std::string kind = i + 1 < lines.size() ? lines[i + 1] : std::string();
+        if (i + 1 == lines.size()) {
+            reasons.push_back(AtLine(i, "the log ends after a path, without its kind line"));
+            return false;
+        }
+        const std::string& kind = lines[i + 1];
         if (kind == "SHARED") {
             entry.shared = true;
             i += 2;
@@ -223,10 +246,11 @@ bool ReadUninstallLog(const std::string& text, const std::vector<std::string>& p
         }
         log.entries.push_back(entry);
     }
+    // A run that never finished stops after a whole entry or right after
+    // [FILES]; what it logged is all it did.
     if (i == lines.size()) {
-        reasons.push_back("the log is incomplete: it has no " + std::string(kRegistryLine) +
-                          " part");
-        return false;
+        log.finished = false;
+        return reasons.empty();
     }
     ++i;
     // The key line is missing when the setup registered no key.
@@ -269,13 +293,12 @@ std::string ComparablePath(const std::string& path) {
 std::string UninstallLogText(const UninstallLog& log, const LogDate& date) {
     std::string text = UninstallLogHeader(date);
     for (const UninstallLogEntry& entry : log.entries) {
-        const std::string directory = DirectoryOf(entry.path);
-        const std::string name = FileNameOf(entry.path);
+        // The path goes back whole: split at its last backslash and joined
+        // again, "C:/a/b.txt" would come back as "\\C:/a/b.txt".
+        text += entry.path + (entry.shared ? "\nSHARED\n" : "\nNONSHARED\n");
         if (!entry.shared) {
-            text += NonSharedLogEntry(directory, name);
             continue;
         }
-        text += SharedLogEntry(directory, name);
         if (entry.registration != SelfRegistration::NotLoadable) {
             text += RegistrationLogLine(entry.registration == SelfRegistration::Registered);
         }

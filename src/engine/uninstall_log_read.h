@@ -29,12 +29,18 @@ struct UninstallLog {
     // Relative to HKEY_LOCAL_MACHINE; empty when the setup registered no key
     // (it had no application name).
     std::string uninstallKey;
+    // False for the log of a run that never finished: it ends after a whole
+    // entry (or right after [FILES]) and has no registry part, so no key.
+    bool finished = true;
 };
 
-// Reads a log with CR LF or LF line ends into `log`. Returns false, with one
-// reason a line (each naming the log's line), when the log is refused: its
-// first line is not "QLUNLOG V1"; it is incomplete or out of order; an entry
-// is not an absolute drive or network path of a file, or is one of
+// Reads a log with CR LF or LF line ends into `log`. A log that stops after a
+// whole entry or right after [FILES] is read as unfinished (see
+// UninstallLog::finished). Returns false, with one reason a line (each naming
+// the log's line), when the log is refused: its first line is not
+// "QLUNLOG V1"; its last line has no line end (it was cut); it ends inside an
+// entry or is out of order; an entry is not an absolute drive or network path
+// of a file, has a component that names a device (IsDeviceName), or is one of
 // `protectedDirectories` (compared as ComparablePath does); or the registry
 // part names anything but a key of its own below the shared Uninstall key.
 bool ReadUninstallLog(const std::string& text, const std::vector<std::string>& protectedDirectories,
@@ -49,6 +55,6 @@ std::string UninstallKeyName(const std::string& keyPath);
 std::string ComparablePath(const std::string& path);
 
 // The log that lists `log` as the setup writes it, with "\n" line ends (see
-// ToCrLf): what is left of an installation after a removal that could not
-// remove everything.
+// ToCrLf), always finished (with its registry part): what is left of an
+// installation after a removal that could not remove everything.
 std::string UninstallLogText(const UninstallLog& log, const LogDate& date);

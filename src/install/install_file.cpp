@@ -98,7 +98,7 @@ std::set<std::string> filesInMadeDirectories;
 
 bool IsMadeDirectory(const std::string& directory) {
     const std::string comparable = ComparablePath(directory);
-    for (const std::string& made : runMadeDirectories) {
+    for (const std::string& made : installationRun.madeDirectories) {
         if (ComparablePath(made) == comparable) {
             return true;
         }
@@ -219,13 +219,42 @@ DWORD FindSharedFile(const std::string& name, std::string& current, std::string&
     return result;
 }
 
+// A shared file that this application uses without having installed it now:
+// kept because the copy in place is newer, or replaced only at the next
+// restart. It is logged and counted like an installed one, so that its use
+// is taken back when the application goes.
+void LogSharedInPlace(const std::string& path) {
+    RunLogEntry logged;
+    logged.entry.path = path;
+    logged.entry.shared = true;
+    logged.installed = path;
+    logged.counted = !ListedEarlier(path);
+    LogInstalledEntry(SharedLogEntry(DirectoryOf(path), FileNameOf(path)), logged);
+    if (logged.counted) {
+        CountSharedFileUse(path, true);
+    }
+}
+
+// The copy in place that the version service compared the source with: in
+// the directory where it found one, else the one it recommends.
+std::string SharedInPlace(const std::string& current, const std::string& recommended,
+                          const std::string& name) {
+    std::string directory = current.empty() ? recommended : current;
+    while (directory.size() > 3 && directory.back() == '\\') {
+        directory.pop_back();
+    }
+    return directory + "\\" + name;
+}
+
 // A shared file in use is replaced at the next restart by `newFile`; when that
 // cannot be arranged the user learns that the file stays as it is.
 void ReplaceSharedAtRestart(const ServiceSource& source, const std::string& newFile,
-                            const std::string& destinationPath) {
+                            const std::string& destinationPath, const std::string& inPlace) {
     if (ReplaceAtRestart(newFile, destinationPath, source.Caption()) != 0) {
         TellFileInUse(source);
+        return;
     }
+    LogSharedInPlace(inPlace);
 }
 
 int InstallShared(const ServiceSource& source, const std::string& destinationName, int disk,
@@ -240,8 +269,9 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
         TellPathTooLong(source, FitsPlatform(destination) ? source.Path() : destination);
         return 1;
     }
+    const std::string inPlace = SharedInPlace(current, recommended, destinationName);
     if ((found & VFF_FILEINUSE) != 0) {
-        ReplaceSharedAtRestart(source, source.ShortPath(), destination);
+        ReplaceSharedAtRestart(source, source.ShortPath(), destination, inPlace);
         return 0;
     }
 
@@ -257,6 +287,7 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
         // about the temporary copy or a question about attributes.
         if ((result & VIF_SRCOLD) != 0) {
             temporary.Discard(result);
+            LogSharedInPlace(inPlace);
             return 0;
         }
         const int action = MapResult(result, source, disk, questions);
@@ -272,7 +303,8 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
             // The service's copy is the file as it is to be installed: a
             // compressed source comes expanded.
             const std::string made = temporary.Path(result);
-            ReplaceSharedAtRestart(source, made.empty() ? source.ShortPath() : made, destination);
+            ReplaceSharedAtRestart(source, made.empty() ? source.ShortPath() : made, destination,
+                                   inPlace);
             temporary.Discard(result);
             return 0;
         }
@@ -286,10 +318,15 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
     logged.entry.shared = true;
     logged.installed = destination;
     logged.madeByThisRun = !existed;
+    // The same application installed again uses the file once.
+    logged.counted = !ListedEarlier(logged.entry.path);
+    CancelPendingDelete(destination);
     LogInstalledEntry(SharedLogEntry(recommended, destinationName), logged);
-    CountSharedFileUse(logged.entry.path);
+    if (logged.counted) {
+        CountSharedFileUse(logged.entry.path, existed);
+    }
     if (library != nullptr) {
-        runLogEntries.back().entry.registration = RegisterServer(library, destination)
+        installationRun.entries.back().entry.registration = RegisterServer(library, destination)
                                                       ? SelfRegistration::Registered
                                                       : SelfRegistration::NoExport;
     }
@@ -310,7 +347,7 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
     if (shortDirectories.count(directory) == 0) {
         const DWORD attributes = GetFileAttributesA(directory.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            CreateDirectoryPath(directory, &runMadeDirectories);
+            CreateDirectoryPath(directory, &installationRun.madeDirectories);
         }
     }
 
@@ -352,6 +389,7 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
     logged.entry.path = shortPath;
     logged.installed = destination;
     logged.madeByThisRun = !existed;
+    CancelPendingDelete(destination);
     LogInstalledEntry(NonSharedLogEntry(DirectoryOf(shortPath), FileNameOf(shortPath)), logged);
     if (madeDirectory) {
         filesInMadeDirectories.insert(ComparablePath(destination));
@@ -365,7 +403,7 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
 void StartInstallation() {
     shortDirectories.clear();
     filesInMadeDirectories.clear();
-    runMadeDirectories.clear();
+    ForgetPendingDeletes();
 }
 
 int InstallFile(const std::string& sourcePath, std::size_t index, std::string& installedPath) {

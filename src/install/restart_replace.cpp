@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include <vector>
+
+#include "engine/uninstall_log_read.h"
 #include "install/conflict_dialogs.h"
 #include "install/ini_file.h"
 #include "install/run_directory.h"
@@ -23,7 +28,121 @@ int AddWininitRename(const std::string& destinationPath, const std::string& temp
     return profile.Save(wininit) == kIniSaved ? 0 : 1;
 }
 
+constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
+constexpr char kPendingValue[] = "PendingFileRenameOperations";
+
+// The delayed moves as the platform keeps them: pairs of texts, "\??\" and
+// the path, then the new path or an empty text for a delete.
+std::vector<std::string> ReadPendingMoves() {
+    std::vector<std::string> texts;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return texts;
+    }
+    DWORD type = 0;
+    DWORD size = 0;
+    std::string data;
+    if (RegQueryValueExA(key, kPendingValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+        type == REG_MULTI_SZ && size > 0) {
+        data.assign(size, '\0');
+        if (RegQueryValueExA(key, kPendingValue, nullptr, &type,
+                             reinterpret_cast<BYTE*>(&data[0]), &size) != ERROR_SUCCESS) {
+            data.clear();
+        }
+        data.resize(std::min<std::size_t>(size, data.size()));
+    }
+    RegCloseKey(key);
+    // Texts end with a zero; the list with an empty one, which pairs make
+    // ambiguous, so every text up to the data's end counts.
+    std::size_t start = 0;
+    while (start < data.size()) {
+        std::size_t end = data.find('\0', start);
+        if (end == std::string::npos) {
+            end = data.size();
+        }
+        texts.push_back(data.substr(start, end - start));
+        start = end + 1;
+    }
+    if (texts.size() % 2 != 0 && texts.back().empty()) {
+        texts.pop_back();
+    }
+    return texts;
+}
+
+void WritePendingMoves(const std::vector<std::string>& texts) {
+    std::string data;
+    for (const std::string& text : texts) {
+        data += text;
+        data += '\0';
+    }
+    data += '\0';
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    if (texts.empty()) {
+        RegDeleteValueA(key, kPendingValue);
+    } else {
+        RegSetValueExA(key, kPendingValue, 0, REG_MULTI_SZ,
+                       reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+    }
+    RegCloseKey(key);
+}
+
+std::string PathOfMove(const std::string& text) {
+    std::string path = text.compare(0, 4, "\\??\\") == 0 ? text.substr(4) : text;
+    char longForm[MAX_PATH] = {};
+    const DWORD length = GetLongPathNameA(path.c_str(), longForm, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        path.assign(longForm, length);
+    }
+    return ComparablePath(path);
+}
+
+// The files to be deleted at the next start, as comparable paths; read once.
+bool pendingRead = false;
+std::vector<std::string> pendingDeletes;
+
 } // namespace
+
+void ForgetPendingDeletes() {
+    pendingRead = false;
+    pendingDeletes.clear();
+}
+
+void CancelPendingDelete(const std::string& path) {
+    if (!pendingRead) {
+        pendingRead = true;
+        const std::vector<std::string> texts = ReadPendingMoves();
+        for (std::size_t i = 0; i + 1 < texts.size(); i += 2) {
+            if (texts[i + 1].empty()) {
+                pendingDeletes.push_back(PathOfMove(texts[i]));
+            }
+        }
+    }
+    if (pendingDeletes.empty()) {
+        return;
+    }
+    const std::string comparable = PathOfMove(path);
+    bool listed = false;
+    for (const std::string& pending : pendingDeletes) {
+        listed = listed || pending == comparable;
+    }
+    if (!listed) {
+        return;
+    }
+    std::vector<std::string> texts = ReadPendingMoves();
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i + 1 < texts.size(); i += 2) {
+        if (!(texts[i + 1].empty() && PathOfMove(texts[i]) == comparable)) {
+            kept.push_back(texts[i]);
+            kept.push_back(texts[i + 1]);
+        }
+    }
+    WritePendingMoves(kept);
+}
 
 int ReplaceAtRestart(const std::string& sourcePath, const std::string& destinationPath,
                      const std::string& sourceName) {

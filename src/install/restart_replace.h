@@ -14,3 +14,11 @@
 // or written.
 int ReplaceAtRestart(const std::string& sourcePath, const std::string& destinationPath,
                      const std::string& sourceName);
+
+// Drops a delete of `path` at the next start that an uninstaller scheduled
+// for a file it found in use: the file installed there now must survive the
+// restart. The list of delayed moves is read once per installation run.
+void CancelPendingDelete(const std::string& path);
+
+// Forgets what was read of the delayed moves: for a new installation run.
+void ForgetPendingDeletes();

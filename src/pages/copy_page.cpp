@@ -8,6 +8,8 @@
 #include "engine/uninstall_entry.h"
 #include "engine/uninstall_log_text.h"
 #include "engine/variables.h"
+#include "engine/path_text.h"
+#include "engine/uninstall_log_read.h"
 #include "install/install_file.h"
 #include "removal/take_back.h"
 #include "removal/uninstall_log.h"
@@ -70,40 +72,6 @@ void ShowFileName(HWND page) {
 // the page and the background are painted, and answer, while it runs.
 constexpr UINT kStartCopy = WM_APP + 1;
 
-void SetText(HKEY key, const char* name, const std::string& value) {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-}
-
-void SetNumber(HKEY key, const char* name, DWORD value) {
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-}
-
-// The entry of the platform's list of installed programs.
-void RegisterUninstall(const std::string& keyPath) {
-    HKEY key = nullptr;
-    DWORD disposition = 0;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &key, &disposition) != ERROR_SUCCESS) {
-        return;
-    }
-    const std::string installDirectory = variables.Lookup("DP");
-    const std::string command = UninstallCommand(installDirectory);
-    SetText(key, "DisplayName", variables.Lookup("APPNAME"));
-    SetText(key, "UninstallString", command);
-    SetText(key, "QuietUninstallString", command + " /quiet");
-    SetText(key, "DisplayIcon", FileInInstallDirectory(installDirectory, "VLUninstall.exe"));
-    SetText(key, "InstallLocation", installDirectory);
-    const std::string developer = variables.Lookup("DEVELOPERNAME");
-    if (!developer.empty()) {
-        SetText(key, "Publisher", developer);
-    }
-    SetNumber(key, "EstimatedSize", static_cast<DWORD>((runInstalledBytes + 1023) / 1024));
-    SetNumber(key, "NoModify", 1);
-    SetNumber(key, "NoRepair", 1);
-    RegCloseKey(key);
-}
-
 void RunInstallation(HWND page) {
     copyStarted = true;
     // Once the run is ending nothing more is installed or registered.
@@ -113,15 +81,21 @@ void RunInstallation(HWND page) {
     }
     const std::string installDirectory = variables.Lookup("DP");
     StartInstallation();
-    CreateDirectoryPath(installDirectory, &runMadeDirectories);
+    ResetInstallationRun();
+    CreateDirectoryPath(installDirectory, &installationRun.madeDirectories);
 
-    const std::string logPath = FileInInstallDirectory(installDirectory, "Uninstall.log");
-    if (!OpenUninstallLog(logPath)) {
+    // Without an application name there is no key of its own to register.
+    UninstallEntryValues entry;
+    entry.displayName = variables.Lookup("APPNAME");
+    entry.installDirectory = installDirectory;
+    entry.publisher = variables.Lookup("DEVELOPERNAME");
+    if (!BeginUninstallLog(FileInInstallDirectory(installDirectory, "Uninstall.log"),
+                           UninstallKeyPath(entry.displayName),
+                           FileInInstallDirectory(installDirectory, "VLUninstall.exe"), entry)) {
         MessageBoxA(nullptr,
                     "UNINSTALL WILL NOT BE AVAILABLE, BECAUSE LOG FILE COULD NOT BE CREATED!",
                     "UNEXPECTED ERROR", MB_OK);
     }
-    WriteUninstallLog(UninstallLogHeader(TodaysLocalDate()));
 
     std::size_t sectionCount = 0;
     for (const SectionRecord& section : model.sections) {
@@ -132,28 +106,52 @@ void RunInstallation(HWND page) {
     SetBarRange(page, IDC_COPY_SECTION_PROGRESS, sectionCount);
     RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 
-    // Without an application name there is no key of its own to register.
-    const std::string appName = variables.Lookup("APPNAME");
-    const std::string keyPath = UninstallKeyPath(appName);
-    bool registered = true;
     SetTimer(page, kFileNameTimer, kFileNameIntervalMs, nullptr);
     const int stopped = InstallSections(page);
     KillTimer(page, kFileNameTimer);
     ShowFileName(page);
     if (stopped != 0) {
         ConfirmQuit(2);
-        // The quit question promised it: what this run made goes again. What
-        // it replaced with the user's consent stays, for the uninstaller.
-        registered = TakeBackInstallation(
-            logPath, keyPath, FileInInstallDirectory(installDirectory, "VLUninstall.exe"));
+        // The quit question promised it: what this run made goes again, and
+        // an earlier installation is as it was. What it replaced with the
+        // user's consent stays, for the uninstaller.
+        const std::string logLeft = TakeBackInstallation();
+        if (!logLeft.empty()) {
+            const std::string text =
+                "Setup has stopped. Some files it installed stay, and no uninstaller is there "
+                "to remove them; they are listed in " +
+                logLeft + ".";
+            MessageBoxA(nullptr, text.c_str(), "Setup", MB_OK | MB_ICONWARNING);
+        }
     } else {
-        WriteUninstallLog(RegistryLogPart(appName));
-        CloseUninstallLog();
-    }
-    if (registered && !keyPath.empty()) {
-        RegisterUninstall(keyPath);
+        FinishUninstallLog();
     }
     EndDialog(page, 0);
+}
+
+// The record that installs the uninstaller into the installation directory,
+// in a section that is installed: it goes first, so that everything installed
+// after it can be removed from the start. model.files.size() when there is none.
+std::size_t UninstallerRecord() {
+    const std::string uninstaller =
+        ComparablePath(FileInInstallDirectory(variables.Lookup("DP"), "VLUninstall.exe"));
+    for (std::size_t index = 0; index < model.files.size(); ++index) {
+        const FileRecord& file = model.files[index];
+        if (file.shared != 0 || file.splitPart != 0) {
+            continue;
+        }
+        std::string destination = file.destination;
+        variables.ExpandReferences(destination);
+        if (ComparablePath(CollapseBackslashes(destination)) != uninstaller) {
+            continue;
+        }
+        for (const SectionRecord& section : model.sections) {
+            if (section.name == file.section && WillBeInstalled(section)) {
+                return index;
+            }
+        }
+    }
+    return model.files.size();
 }
 
 } // namespace
@@ -165,6 +163,15 @@ std::string DisplayedFileName(const std::string& destination) {
 
 int InstallSections(HWND page) {
     PrepareProgramGroup(); // does nothing unless a program group is wanted
+    const std::size_t first = UninstallerRecord();
+    if (first < model.files.size()) {
+        NameFile(model.files[first].destination);
+        std::string installedPath;
+        if (InstallFileRecord(first, installedPath) != 0) {
+            return static_cast<int>(first) + 1;
+        }
+        CreateRecordShortcut(first, installedPath);
+    }
     std::size_t k = 0;
     for (const SectionRecord& section : model.sections) {
         if (!WillBeInstalled(section)) {
@@ -182,6 +189,10 @@ int InstallSections(HWND page) {
         std::size_t j = 0;
         for (std::size_t index = 0; index < model.files.size(); ++index) {
             if (model.files[index].section != section.name) {
+                continue;
+            }
+            if (index == first) {
+                ++j;
                 continue;
             }
             KeepWindowsAnswering();

@@ -44,7 +44,7 @@ void PrepareProgramGroup() {
         FreeItemList(programs);
         group = folder + "\\" + group;
     }
-    CreateDirectoryPath(group, &runMadeDirectories);
+    CreateDirectoryPath(group, &installationRun.madeDirectories);
 }
 
 std::string ShortcutPath(const std::string& programGroup, const std::string& shortcutName) {

@@ -12,6 +12,8 @@
 #include "engine/path_text.h"
 #include "platform/system_libraries.h"
 #include "platform/system_text.h"
+#include "engine/log_record.h"
+#include "removal/uninstall_registration.h"
 
 namespace {
 
@@ -172,19 +174,37 @@ class ComForServers {
     bool started_ = false;
 };
 
-void Unregister(const std::string& path, ComForServers& com) {
+// Whether the server has taken its registrations back. One that cannot be
+// loaded, or whose DllUnregisterServer fails, stays registered.
+bool Unregister(const std::string& path, ComForServers& com) {
     HMODULE library = LoadLibraryByPath(path);
     if (library == nullptr) {
-        return;
+        return false;
     }
     com.Start();
     using UnregisterFunction = HRESULT(STDAPICALLTYPE*)();
     const auto unregister = reinterpret_cast<UnregisterFunction>(
         reinterpret_cast<void*>(GetProcAddress(library, "DllUnregisterServer")));
-    if (unregister != nullptr) {
-        unregister();
-    }
+    const bool done = unregister != nullptr && SUCCEEDED(unregister());
     FreeLibrary(library);
+    return done;
+}
+
+bool IsLink(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// The folder on the way to `path` that is a link (a junction or a symbolic
+// link), or empty when there is none: a file is reached only through the
+// folders that were installed, never through one that leads elsewhere.
+std::string LinkOnTheWay(const std::string& path) {
+    for (const std::string& level : DirectoryLevels(DirectoryOf(path))) {
+        const DWORD attributes = GetFileAttributesA(level.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && IsLink(attributes)) {
+            return level;
+        }
+    }
+    return std::string();
 }
 
 enum class FileOutcome { Removed, Gone, AtRestart, Failed };
@@ -205,6 +225,7 @@ struct Removal {
     bool noToAll = false;
 
     FileOutcome DeleteOne(const std::string& path);
+    FileOutcome ScheduleOrFail(const std::string& path, DWORD error);
     void RemoveShared(std::size_t index, const UninstallLogEntry& entry);
     bool SharedFileGoes(const std::string& path);
     void RemoveKey();
@@ -213,38 +234,69 @@ struct Removal {
 };
 
 FileOutcome Removal::DeleteOne(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const std::string link = LinkOnTheWay(path);
+    if (!link.empty()) {
+        report.notRemoved.push_back(path + ": the folder " + link +
+                                    " is a link now, not the folder that was installed");
+        return FileOutcome::Failed;
+    }
+    // Opened as it is, never through a link, and deleted through the handle
+    // that was checked: nothing can be put in its place in between.
+    HANDLE file = CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
             return FileOutcome::Gone;
         }
+        return ScheduleOrFail(path, error);
+    }
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(file, &information)) {
+        const DWORD error = GetLastError();
+        CloseHandle(file);
         report.notRemoved.push_back(path + ": " + ErrorText(error));
         return FileOutcome::Failed;
     }
     // Installed files are never links; deleting one that someone made would,
     // under some systems, delete what it points to.
-    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    const DWORD attributes = information.dwFileAttributes;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || IsLink(attributes)) {
+        CloseHandle(file);
         report.notRemoved.push_back(path + ": a folder or link, not the file that was installed");
         return FileOutcome::Failed;
     }
     // Files copied from a CD keep its read-only mark.
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    FILE_BASIC_INFO basic = {};
+    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly) {
+        basic.FileAttributes = (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL;
+        SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
     }
-    if (::DeleteFileA(path.c_str())) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    if (SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)) {
+        CloseHandle(file);
         return FileOutcome::Removed;
     }
     const DWORD error = GetLastError();
+    if (readOnly) {
+        basic.FileAttributes = attributes;
+        SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+    }
+    CloseHandle(file);
+    return ScheduleOrFail(path, error);
+}
+
+FileOutcome Removal::ScheduleOrFail(const std::string& path, DWORD error) {
     const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
                        error == ERROR_LOCK_VIOLATION || error == ERROR_USER_MAPPED_FILE;
-    const std::string comparable = Comparable(path);
     if (inUse && MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
         report.atRestart.push_back(path);
-        going.insert(comparable);
+        going.insert(Comparable(path));
         return FileOutcome::AtRestart;
     }
-    SetFileAttributesA(path.c_str(), attributes);
     report.notRemoved.push_back(path + ": " + ErrorText(error));
     return FileOutcome::Failed;
 }
@@ -285,12 +337,18 @@ void Removal::RemoveShared(std::size_t index, const UninstallLogEntry& entry) {
     if (!SharedFileGoes(entry.path)) {
         return;
     }
-    if (entry.registration == SelfRegistration::Registered) {
-        Unregister(entry.path, com);
+    if (entry.registration == SelfRegistration::Registered && !Unregister(entry.path, com)) {
+        // Deleted, it would leave registrations that point to nothing.
+        CountSharedFileUse(entry.path, false);
+        report.notRemoved.push_back(entry.path +
+                                    ": the server could not take its registration back");
+        remaining.emplace_back(index, entry);
+        return;
     }
-    if (DeleteOne(entry.path) == FileOutcome::Failed) {
+    const FileOutcome outcome = DeleteOne(entry.path);
+    if (outcome == FileOutcome::Failed || outcome == FileOutcome::AtRestart) {
         // As it was, so that another run takes its use back again.
-        CountSharedFileUse(entry.path);
+        CountSharedFileUse(entry.path, false);
         remaining.emplace_back(index, entry);
         return;
     }
@@ -324,7 +382,7 @@ void Removal::WriteOrDeleteLog() {
         DeleteOne(path);
         return;
     }
-    const DWORD error = WriteUninstallLogFile(path, report.remaining);
+    const DWORD error = WriteUninstallLogFile(path, report.remaining, report.remaining.uninstallKey);
     if (error != ERROR_SUCCESS) {
         report.notRemoved.push_back(
             path + ": the list of what is left cannot be written: " + ErrorText(error));
@@ -336,6 +394,14 @@ void Removal::WriteOrDeleteLog() {
 void Removal::PruneDirectory(const std::string& directory) {
     const std::string comparable = ComparablePath(directory);
     if (directory.empty() || IsKeptFolder(comparable)) {
+        return;
+    }
+    // A folder replaced by a link, or reached through one, is not the folder
+    // that was made: it and what it leads to stay.
+    const DWORD attributes = GetFileAttributesA(directory.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (IsLink(attributes) || !LinkOnTheWay(directory).empty())) {
+        report.keptDirectories.push_back(directory);
         return;
     }
     if (::RemoveDirectoryA(directory.c_str())) {
@@ -379,14 +445,15 @@ void Removal::PruneDirectory(const std::string& directory) {
 
 } // namespace
 
-void CountSharedFileUse(const std::string& path) {
+void CountSharedFileUse(const std::string& path, bool foundInPlace) {
     RegistryKey key;
     if (!key.OpenSharedDlls()) {
         return;
     }
     DWORD count = 0;
     if (!key.ReadCount(path, count)) {
-        count = 0;
+        // A file that was there without a count has a user nobody knows of.
+        count = foundInPlace ? 1 : 0;
     }
     key.WriteCount(path, count < MAXDWORD ? count + 1 : count);
 }
@@ -494,8 +561,12 @@ std::vector<std::string> InstalledDirectories(const std::vector<UninstallLogEntr
     return below;
 }
 
-DWORD WriteUninstallLogFile(const std::string& path, const UninstallLog& log) {
+DWORD WriteUninstallLogFile(const std::string& path, const UninstallLog& log,
+                            const std::string& recordKey) {
     const std::string bytes = ToCrLf(UninstallLogText(log, TodaysLocalDate()));
+    if (!recordKey.empty()) {
+        WriteLogRecord(recordKey, LogRecordText(LogStateOf(bytes)));
+    }
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
@@ -527,11 +598,20 @@ void RemoveEntries(const std::vector<UninstallLogEntry>& entries, const RemovalO
             ownIndex = i;
         } else if (entry.shared) {
             removal.RemoveShared(i, entry);
-        } else if (removal.DeleteOne(entry.path) == FileOutcome::Failed) {
-            removal.remaining.emplace_back(i, entry);
+        } else {
+            const FileOutcome outcome = removal.DeleteOne(entry.path);
+            if (outcome == FileOutcome::Failed || outcome == FileOutcome::AtRestart) {
+                removal.remaining.emplace_back(i, entry);
+            }
         }
     }
-    removal.RemoveKey();
+    // The entry stays while anything it names is left, also a file that goes
+    // only at the next start: until then there is something to retry from.
+    if (removal.remaining.empty()) {
+        removal.RemoveKey();
+    } else {
+        report.remaining.uninstallKey = options.uninstallKey;
+    }
     // The running uninstaller stays listed only beside something else to
     // remove, for the run that removes the rest.
     if (ownIndex < entries.size() &&

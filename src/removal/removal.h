@@ -15,8 +15,10 @@
 // HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\SharedDLLs as a
 // REG_DWORD named by the file's full path (the text the log holds for it).
 
-// One more program uses the file; a missing count is created at 1.
-void CountSharedFileUse(const std::string& path);
+// One more program uses the file. A missing count is created at 1, or at 2
+// when the file was found in place: it has a user nobody knows of, whose use
+// must keep it after ours is taken back.
+void CountSharedFileUse(const std::string& path, bool foundInPlace);
 
 // One program less uses the file. Returns the uses left, 0 when no program
 // uses it any more (the count stays, at 0, until ForgetSharedFile), or -1 when
@@ -69,21 +71,26 @@ struct RemovalOptions {
 
 struct RemovalReport {
     std::vector<std::string> notRemoved;      // "what: why", for the key too
-    std::vector<std::string> atRestart;       // files in use, deleted at the next start
+    std::vector<std::string> atRestart;       // files in use, deleted at the next start (listed still)
     std::vector<std::string> keptDirectories; // they hold what was not installed
     // Directories that hold nothing but `ownFile` now: to remove after it.
     std::vector<std::string> afterOwnFile;
     UninstallLog remaining; // what is still to remove, as the rewritten log lists it
 };
 
-// Writes `log` to `path` as the setup writes it, replacing what is there.
+// Writes `log` to `path` as the setup writes it, replacing what is there,
+// after recording it in the Uninstall key `recordKey` (none when empty).
 // Returns ERROR_SUCCESS or the platform's error.
-unsigned long WriteUninstallLogFile(const std::string& path, const UninstallLog& log);
+unsigned long WriteUninstallLogFile(const std::string& path, const UninstallLog& log,
+                                    const std::string& recordKey);
 
 // Removes `entries` last first: each non-shared file; each shared file whose
 // use count drops to 0, after the question, unregistering it first
-// (DllUnregisterServer) when it registered itself. A file in use is deleted at
-// the next start. Then the key, the log and the directories of `options`.
-// Whatever cannot be removed is reported and the rest goes on.
+// (DllUnregisterServer) when it registered itself; a server that cannot be
+// unregistered stays, with its use. A file is reached only through folders
+// that are not links, and never is one itself. A file in use is deleted at
+// the next start and stays listed until then. Then the key (only when nothing
+// is left), the log and the directories of `options`. Whatever cannot be
+// removed is reported and the rest goes on.
 void RemoveEntries(const std::vector<UninstallLogEntry>& entries, const RemovalOptions& options,
                    RemovalReport& report);

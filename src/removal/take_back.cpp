@@ -5,27 +5,54 @@
 #include <set>
 #include <vector>
 
+#include "engine/log_record.h"
 #include "engine/uninstall_log_read.h"
 #include "removal/removal.h"
 #include "removal/uninstall_log.h"
 
-bool TakeBackInstallation(const std::string& logPath, const std::string& uninstallKey,
-                          const std::string& uninstallerPath) {
-    CloseUninstallLog();
-    bool replacedKept = false;
-    for (const RunLogEntry& logged : runLogEntries) {
-        replacedKept = replacedKept || !logged.madeByThisRun;
+namespace {
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool done =
+        file != INVALID_HANDLE_VALUE &&
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
     }
-    // What stays needs the uninstaller that removes it later.
-    const std::string uninstaller = ComparablePath(uninstallerPath);
-    const auto stays = [&](const RunLogEntry& logged) {
-        return !logged.madeByThisRun ||
-               (replacedKept && ComparablePath(logged.installed) == uninstaller);
+    return done;
+}
+
+} // namespace
+
+std::string TakeBackInstallation() {
+    InstallationRun& run = installationRun;
+    CloseUninstallLog();
+    // The uninstaller this run placed goes last, and only when nothing else
+    // of the run stays: what stays needs it.
+    const std::string uninstaller = ComparablePath(run.uninstallerPath);
+    const auto isUninstaller = [&](const RunLogEntry& logged) {
+        return ComparablePath(logged.installed) == uninstaller;
+    };
+    const auto entryToRemove = [](const RunLogEntry& logged) {
+        UninstallLogEntry entry = logged.entry;
+        // A use this run did not count is not this run's to take back.
+        entry.shared = entry.shared && logged.counted;
+        return entry;
     };
     std::vector<UninstallLogEntry> made;
-    for (const RunLogEntry& logged : runLogEntries) {
-        if (!stays(logged)) {
-            made.push_back(logged.entry);
+    for (const RunLogEntry& logged : run.entries) {
+        if (logged.madeByThisRun && !isUninstaller(logged)) {
+            made.push_back(entryToRemove(logged));
         }
     }
     RemovalOptions options;
@@ -34,24 +61,61 @@ bool TakeBackInstallation(const std::string& logPath, const std::string& uninsta
 
     std::set<std::string> notRemoved;
     for (const UninstallLogEntry& entry : report.remaining.entries) {
-        notRemoved.insert(entry.path);
+        notRemoved.insert(ComparablePath(entry.path));
     }
     UninstallLog left;
-    left.uninstallKey = uninstallKey;
-    for (const RunLogEntry& logged : runLogEntries) {
-        if (stays(logged) || notRemoved.count(logged.entry.path) != 0) {
-            left.entries.push_back(logged.entry);
+    left.uninstallKey = run.keyPath;
+    std::set<std::string> listed;
+    if (run.earlier.trusted) {
+        left.entries = run.earlier.log.entries;
+        for (const UninstallLogEntry& entry : left.entries) {
+            listed.insert(ComparablePath(entry.path));
         }
     }
-    runLogEntries.clear();
-    if (left.entries.empty()) {
-        DeleteFileA(logPath.c_str());
-    } else {
-        WriteUninstallLogFile(logPath, left);
+    bool runLeftAnything = false;
+    for (const RunLogEntry& logged : run.entries) {
+        const std::string path = ComparablePath(logged.entry.path);
+        const bool stays = !logged.madeByThisRun || notRemoved.count(path) != 0;
+        if (stays && !isUninstaller(logged) && listed.insert(path).second) {
+            left.entries.push_back(logged.entry);
+            runLeftAnything = true;
+        }
     }
+    for (const RunLogEntry& logged : run.entries) {
+        if (!isUninstaller(logged)) {
+            continue;
+        }
+        if (!runLeftAnything && logged.madeByThisRun) {
+            RemovalReport ownReport;
+            RemoveEntries({entryToRemove(logged)}, options, ownReport);
+        } else if (runLeftAnything && listed.insert(ComparablePath(logged.entry.path)).second) {
+            left.entries.insert(left.entries.begin(), logged.entry);
+        }
+    }
+    std::string logWithoutEntry;
+    if (!runLeftAnything) {
+        // Nothing of this run is left: the earlier installation as it was.
+        if (run.earlier.logFound) {
+            WriteBytes(run.logPath, run.earlier.bytes);
+        } else {
+            DeleteFileA(run.logPath.c_str());
+        }
+        RestoreUninstallKey(run.keyPath, run.earlier.key);
+    } else if (!run.keyPath.empty() && IsFile(run.uninstallerPath)) {
+        RestoreUninstallKey(run.keyPath, run.earlier.key);
+        UninstallEntryValues values = run.entryValues;
+        values.installedBytes = run.installedBytes;
+        WriteUninstallEntry(run.keyPath, values);
+        WriteUninstallLogFile(run.logPath, left, run.keyPath);
+    } else {
+        RestoreUninstallKey(run.keyPath, run.earlier.key);
+        WriteUninstallLogFile(run.logPath, left, std::string());
+        logWithoutEntry = run.logPath;
+    }
+    run.entries.clear();
     // Deepest first; one that still holds anything stays.
-    options.directories.assign(runMadeDirectories.rbegin(), runMadeDirectories.rend());
-    runMadeDirectories.clear();
+    options.directories.assign(run.madeDirectories.rbegin(), run.madeDirectories.rend());
+    run.madeDirectories.clear();
     RemoveEntries({}, options, report);
-    return !left.entries.empty();
+    return logWithoutEntry;
 }

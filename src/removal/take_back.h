@@ -2,14 +2,18 @@
 
 #include <string>
 
-// Takes back an installation that was stopped after it began to install
-// (a quit the user confirmed, or an abort after its message): removes what this
-// run made (files and shortcuts that were not there before, with the counts
-// and registrations of shared ones, and then the directories it created once
-// they are empty again). Files that were there before and were replaced with
-// the user's consent keep their new contents and stay in the log at `logPath`,
-// which is rewritten to list them (and the application's uninstaller) under
-// the key `uninstallKey`; when nothing of the run is left, the log is deleted.
-// Returns whether anything of the run is left, so that it stays registered.
-bool TakeBackInstallation(const std::string& logPath, const std::string& uninstallKey,
-                          const std::string& uninstallerPath);
+// Takes back the installation run that was stopped after it began to install
+// (a quit the user confirmed, or an abort after its message), from its record
+// (removal/uninstall_log.h): removes what this run made (files and shortcuts
+// that were not there before, with the counts and registrations of shared
+// ones, and then the directories it created once they are empty again).
+//
+// The earlier installation into the directory comes back as it was: its log
+// and Uninstall entry exactly, when nothing of this run stays. What does stay
+// (files that were there before and were replaced with the user's consent,
+// files that could not be removed) is listed in the log after the earlier
+// installation's entries, and the entry names the log, but only when the
+// uninstaller is there to remove it; otherwise the log stays beside the files
+// without an entry, and its path is returned so that the user is told.
+// Returns an empty text in every other case.
+std::string TakeBackInstallation();

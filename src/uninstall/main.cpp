@@ -8,6 +8,7 @@
 #include "engine/path_text.h"
 #include "engine/uninstall_log_read.h"
 #include "removal/removal.h"
+#include "removal/uninstall_registration.h"
 #include "platform/system_libraries.h"
 #include "platform/system_text.h"
 #include "uninstall/own_removal.h"
@@ -19,6 +20,7 @@ namespace {
 constexpr int kAllGone = 0;
 constexpr int kLeftBehind = 1; // also when the user said No
 constexpr int kRefused = 2;    // a log that cannot be used: nothing was changed
+constexpr int kRestartNeeded = 3010; // the rest goes when Windows starts again
 
 // A log beyond this size was not written by a setup.
 constexpr DWORD kLargestLog = 16 * 1024 * 1024;
@@ -107,16 +109,22 @@ bool HasSwitch(int argc, char** argv, const char* name) {
 std::string ClosingMessage(const std::string& name, const std::string& ownFile,
                            const RemovalReport& report) {
     std::string text;
-    if (report.notRemoved.empty()) {
+    if (report.notRemoved.empty() && !report.atRestart.empty()) {
+        text = name + " has been removed, but for files in use.";
+    } else if (report.notRemoved.empty()) {
         text = name + " has been removed.";
     } else {
         text = name + " could not be removed completely." +
                Listed("What is left:", report.notRemoved) + "\n\nRun " + FileNameOf(ownFile) +
                " in " + DirectoryOf(ownFile) + " again to remove the rest.";
     }
+    if (!report.atRestart.empty()) {
+        text += Listed("These files are in use and will be removed when Windows restarts:",
+                       report.atRestart) +
+                "\n\n" + name + " stays in the list of installed programs until then: run " +
+                FileNameOf(ownFile) + " again after the restart to finish.";
+    }
     return text +
-           Listed("These files are in use and will be removed when Windows restarts:",
-                  report.atRestart) +
            Listed("These folders were kept because they still hold other files:",
                   report.keptDirectories);
 }
@@ -142,27 +150,47 @@ int Uninstall(Run& run, const std::string& ownFile) {
     }
     UninstallLog log;
     std::vector<std::string> reasons;
-    if (!ReadUninstallLog(text, ProtectedDirectories(), log, reasons) ||
-        !CheckEntriesOnDisk(log.entries, reasons)) {
+    const auto refuse = [&](const std::vector<std::string>& why) {
         Tell(run,
              "The uninstall log " + logPath + " cannot be used, so nothing has been removed." +
-                 Listed("It holds:", reasons),
+                 Listed("It holds:", why),
              MB_ICONERROR);
         return kRefused;
+    };
+    if (!ReadUninstallLog(text, ProtectedDirectories(), log, reasons)) {
+        return refuse(reasons);
     }
-    std::string name = UninstallKeyName(log.uninstallKey);
-    if (name.empty()) {
-        name = FileNameOf(directory);
+    // Only the log that the setup wrote is carried out: the entry it names (or,
+    // for a run that never wrote its key line, the entry that names this
+    // uninstaller) must record exactly these bytes. The folder may be
+    // writable by anyone; the entry is not.
+    std::string keyPath = log.uninstallKey;
+    if (keyPath.empty()) {
+        keyPath = FindKeyOfLog(text, ownFile);
+        if (keyPath.empty()) {
+            return refuse({"no entry in the list of installed programs vouches for it"});
+        }
     }
+    const std::string fault = LogTrustFault(keyPath, text, ownFile);
+    if (!fault.empty()) {
+        return refuse({fault});
+    }
+    log.uninstallKey = keyPath;
+    const std::string name = UninstallKeyName(keyPath);
     run.caption = name + " Uninstall";
 
-    const bool nothingToDo = !AnythingToRemove(log, ownFile);
-    if (!nothingToDo && !run.quiet &&
+    // No path of the log is opened, checked or resolved before the answer:
+    // one on another computer would be offered the user's logon.
+    if (!run.quiet &&
         MessageBoxA(nullptr,
                     ("Do you want to remove " + name + " and all of its components?").c_str(),
                     run.caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES) {
         return kLeftBehind;
     }
+    if (!CheckEntriesOnDisk(log.entries, reasons)) {
+        return refuse(reasons);
+    }
+    const bool nothingToDo = !AnythingToRemove(log, ownFile);
     RemovalOptions options;
     options.uninstallKey = log.uninstallKey;
     options.directories = InstalledDirectories(log.entries, directory);
@@ -189,7 +217,10 @@ int Uninstall(Run& run, const std::string& ownFile) {
     if (report.remaining.entries.empty() && report.remaining.uninstallKey.empty()) {
         RemoveAfterEnd(ownFile, report.afterOwnFile);
     }
-    return report.notRemoved.empty() ? kAllGone : kLeftBehind;
+    if (!report.notRemoved.empty()) {
+        return kLeftBehind;
+    }
+    return report.atRestart.empty() ? kAllGone : kRestartNeeded;
 }
 
 } // namespace

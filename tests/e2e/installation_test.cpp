@@ -92,12 +92,14 @@ TEST_F(InstallationTest, FileInUseEndsTheInstallationAndTakesBackWhatItMade) {
     Put("two.txt", "new two");
     Put("target\\one.txt", "old one");
     Put("target\\two.txt", "the user's two");
+    Put("VLUninstall.exe", ReadBytes(VL_UNINSTALL_EXE));
     HANDLE held = CreateFileA(Target("two.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::string result = Run(
         Header() +
             Script({AddFile("one.txt", "one.txt", R"("Main", "0", "1", "0", "0", "0", "1", "One")"),
+                    AddFile("VLUninstall.exe", "VLUninstall.exe"),
                     AddFile("one.txt", "made.txt"), AddFile("two.txt", "two.txt"),
                     AddFile("one.txt", "three.txt")}) +
             kCopyThenAfter,
@@ -112,7 +114,8 @@ TEST_F(InstallationTest, FileInUseEndsTheInstallationAndTakesBackWhatItMade) {
     EXPECT_FALSE(Exists(Target("made.txt")));
     EXPECT_FALSE(Exists(Target("three.txt")));
     EXPECT_FALSE(Exists(Group()));
-    EXPECT_EQ(LogAfterFiles(Log()), Entry("one.txt") + Registry());
+    // The uninstaller came first and stays with what stays.
+    EXPECT_EQ(LogAfterFiles(Log()), Entry("VLUninstall.exe") + Entry("one.txt") + Registry());
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "DisplayName"), app);
 }
 

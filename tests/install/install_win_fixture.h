@@ -121,7 +121,9 @@ class InstallTest : public ::testing::Test {
         RemoveTree(root);
         CreateDirectoryA(root.c_str(), nullptr);
         StartInstallation();
-        ASSERT_TRUE(OpenUninstallLog(root + "\\Uninstall.log"));
+        ResetInstallationRun();
+        // No application name: no Uninstall entry is written.
+        ASSERT_TRUE(BeginUninstallLog(root + "\\Uninstall.log", "", root + "\\VLUninstall.exe", {}));
         variables.Assign("DP", app + "\\");
         char windows[MAX_PATH] = "";
         GetWindowsDirectoryA(windows, MAX_PATH);
@@ -138,9 +140,10 @@ class InstallTest : public ::testing::Test {
         model.files.push_back(record);
         return model.files.back();
     }
+    // The log's entries.
     std::string Log() {
         CloseUninstallLog();
-        return ReadBytes(root + "\\Uninstall.log");
+        return LogAfterFiles(ReadBytes(root + "\\Uninstall.log"));
     }
 
     std::string root;

@@ -79,19 +79,20 @@ TEST_F(InstallTest, SharedFileGoesWhereTheServiceSaysAndOnlyServersRegister) {
         bool copyInDp;
         std::vector<Box> boxes;
         const char* registered;
-        const char* logTail; // nullptr: not installed
+        const char* logTail; // the kind lines; inPlace: kept, and logged for its use
     } rows[] = {
         {"vlsrv_3_1.dll", 1, "", true, {}, "vlsrv_3_1", registers},
         {"vlsrv_register_false.dll", 1, "", false, {told}, "vlsrv_register_false", registers},
         {"vlsrv_no_export.dll", 1, "", false, {}, "", "SHARED\r\nNOAUTOREGSVR\r\n"},
         {"", 1, "", false, {}, "", "SHARED\r\n"},
-        {"vlsrv_2_0.dll", 1, "vlsrv_3_1.dll", false, {}, "", nullptr},
+        {"vlsrv_2_0.dll", 1, "vlsrv_3_1.dll", false, {}, "", "SHARED\r\n"},
         {"vlsrv_register_ok.dll", 0, "", false, {}, "", "NONSHARED\r\n"},
     };
     for (const auto& row : rows) {
         Fresh();
         SetEnvironmentVariableA("VL_TEST_SERVER_REGISTERED", nullptr);
         DeleteFileA(installed.c_str());
+        ForgetSharedCount(installed);
         if (*row.inPlace)
             CopyFileA(Built(row.inPlace).c_str(), installed.c_str(), FALSE);
         if (row.copyInDp)
@@ -107,13 +108,17 @@ TEST_F(InstallTest, SharedFileGoesWhereTheServiceSaysAndOnlyServersRegister) {
         char registered[64] = "";
         GetEnvironmentVariableA("VL_TEST_SERVER_REGISTERED", registered, sizeof registered);
         EXPECT_STREQ(registered, row.registered) << row.built;
-        EXPECT_EQ(installedPath, row.logTail ? target : "") << row.built;
-        EXPECT_TRUE(ReadBytes(target) == (row.logTail ? bytes : ReadBytes(Built(row.inPlace))));
+        const bool kept = *row.inPlace;
+        EXPECT_EQ(installedPath, kept ? "" : target) << row.built;
+        EXPECT_TRUE(ReadBytes(target) == (kept ? ReadBytes(Built(row.inPlace)) : bytes));
         const std::string logged = row.shared ? target : ShortPath(target);
-        EXPECT_EQ(Log(), row.logTail ? logged + "\r\n" + row.logTail : "") << row.built;
+        EXPECT_EQ(Log(), logged + "\r\n" + row.logTail) << row.built;
+        // A copy found in place without a count has a user nobody knows of.
+        EXPECT_EQ(SharedCount(installed), row.shared ? (kept ? 2 : 1) : -1) << row.built;
         EXPECT_EQ(Exists(app + "\\vltest_shared.dll"), !row.shared) << row.built;
     }
     DeleteFileA(installed.c_str());
+    ForgetSharedCount(installed);
 }
 
 // In front of the service's install call: the first call answers `first` and leaves a copy

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "engine/log_record.h"
 #include "engine/path_text.h"
 #include "engine/uninstall_log_text.h"
 #include "test_support.h"
@@ -57,8 +58,8 @@ class Uninstaller : public ::testing::Test {
         EXPECT_TRUE(CopyFileA(VL_UNINSTALL_EXE, uninstaller().c_str(), FALSE));
         // As copied from a CD.
         SetFileAttributesA(files[1].c_str(), FILE_ATTRIBUTE_READONLY);
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, UninstallKey(app_).c_str(), "DisplayName", REG_SZ,
-                        app_.c_str(), static_cast<DWORD>(app_.size() + 1));
+        SetKeyText(app_, "DisplayName", app_);
+        SetKeyText(app_, "UninstallString", "\"" + uninstaller() + "\"");
         SetSharedCount(kept_, 2);
         SetSharedCount(gone_, 1);
         std::string entries;
@@ -69,10 +70,18 @@ class Uninstaller : public ::testing::Test {
         return entries;
     }
 
-    void WriteLog(const std::string& files, const std::string& registryPart) {
-        ASSERT_TRUE(
-            WriteBytes(dp_ + "\\Uninstall.log",
-                       ToCrLf(UninstallLogHeader(TodaysLocalDate()) + files + registryPart)));
+    static void SetKeyText(const std::string& app, const char* name, const std::string& text) {
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, UninstallKey(app).c_str(), name, REG_SZ, text.c_str(),
+                        static_cast<DWORD>(text.size() + 1));
+    }
+
+    // The log as the setup writes it, recorded in the entry; `recorded` is what the entry
+    // records when it differs (an edited log).
+    void WriteLog(const std::string& files, const std::string& registryPart,
+                  std::string recorded = "") {
+        const std::string log = ToCrLf(UninstallLogHeader(TodaysLocalDate()) + files + registryPart);
+        SetKeyText(app_, kLogRecordValue, LogRecordText(LogStateOf(recorded.empty() ? log : recorded)));
+        ASSERT_TRUE(WriteBytes(dp_ + "\\Uninstall.log", log));
     }
 
     std::string uninstaller() const { return dp_ + "\\VLUninstall.exe"; }
@@ -121,7 +130,7 @@ TEST_F(Uninstaller, RemovesWhatTheLogNamesAndLeavesWhatCannotGoForTheNextRun) {
         EXPECT_NE(first.output.find(ShortPath(held)), std::string::npos) << first.output;
     }
     EXPECT_EQ(LogAfterFiles(ReadBytes(dp_ + "\\Uninstall.log")),
-              ToCrLf(NonSharedEntry(uninstaller()) + NonSharedEntry(held) + "[REGISTRY]\n"));
+              ToCrLf(NonSharedEntry(uninstaller()) + NonSharedEntry(held) + RegistryLogPart(app_)));
     const Outcome second = RunQuiet();
     EXPECT_EQ(second.exitCode, 0u) << second.output;
     for (const std::string& path : {held, dp_ + "\\sub", group_, gone_, dp_ + "\\Uninstall.log"})
@@ -137,14 +146,25 @@ TEST_F(Uninstaller, RemovesWhatTheLogNamesAndLeavesWhatCannotGoForTheNextRun) {
     EXPECT_FALSE(Exists(uninstaller()));
 }
 
+// An edited log is refused with nothing changed, whether the reader or the entry's record
+// catches it: neither what it names, nor another program's entry, nor our own files.
 TEST_F(Uninstaller, TamperedLogIsRefusedBeforeAnythingIsRemoved) {
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string victim = root_ + "\\victim\\precious.txt";
+    const std::string other = "VL Other " + std::to_string(GetCurrentProcessId());
+    const std::string cut = UninstallKey(app_).substr(0, UninstallKey(app_).size() - 3);
     const struct {
         const char* what;
         std::string files;
         std::string registryPart;
+        bool recordedAsIs = true; // else the entry records the log without the edit
     } rows[] = {
+        {"entry added", NonSharedLogEntry(DirectoryOf(victim), "precious.txt"),
+         RegistryLogPart(app_), false},
+        {"another program's key", "", "[REGISTRY]\n" + UninstallKey(other) + "\n", false},
+        {"key cut short", "", "[REGISTRY]\n" + cut + "\n", false},
+        {"device name", NonSharedLogEntry(dp_, "nul.txt"), RegistryLogPart(app_)},
         {"relative path", NonSharedLogEntry("My App", "app.exe"), RegistryLogPart(app_)},
         {"Windows folder", NonSharedLogEntry(DirectoryOf(windows), FileNameOf(windows)),
          RegistryLogPart(app_)},
@@ -153,10 +173,18 @@ TEST_F(Uninstaller, TamperedLogIsRefusedBeforeAnythingIsRemoved) {
     };
     for (const auto& row : rows) {
         const std::string installed = Install();
-        WriteLog(installed + row.files, row.registryPart);
+        WriteBytes(victim, "precious");
+        SetKeyText(other, "DisplayName", other);
+        SetKeyText(other, "UninstallString", "\"" + root_ + "\\Other\\uninstall.exe\"");
+        const std::string untouched =
+            ToCrLf(UninstallLogHeader(TodaysLocalDate()) + installed + RegistryLogPart(app_));
+        WriteLog(installed + row.files, row.registryPart, row.recordedAsIs ? "" : untouched);
         const Outcome outcome = RunQuiet();
         EXPECT_EQ(outcome.exitCode, 2u) << row.what;
-        for (const std::string& path : {dp_ + "\\app.exe", gone_, group_ + "\\App.lnk",
+        EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(other), "DisplayName"), other)
+            << row.what;
+        RemoveUninstallEntry(other);
+        for (const std::string& path : {dp_ + "\\app.exe", gone_, group_ + "\\App.lnk", victim,
                                         dp_ + "\\Uninstall.log", uninstaller()})
             EXPECT_TRUE(Exists(path)) << row.what << ": " << path;
         EXPECT_EQ(SharedCount(kept_), 2) << row.what;
