@@ -230,7 +230,7 @@ struct Removal {
     bool SharedFileGoes(const std::string& path);
     void RemoveKey();
     void WriteOrDeleteLog();
-    void PruneDirectory(const std::string& directory);
+    void PruneDirectory(const std::string& directory, bool quiet);
 };
 
 FileOutcome Removal::DeleteOne(const std::string& path) {
@@ -391,7 +391,7 @@ void Removal::WriteOrDeleteLog() {
     afterOwn.insert(Comparable(path));
 }
 
-void Removal::PruneDirectory(const std::string& directory) {
+void Removal::PruneDirectory(const std::string& directory, bool quiet) {
     const std::string comparable = ComparablePath(directory);
     if (directory.empty() || IsKeptFolder(comparable)) {
         return;
@@ -401,7 +401,9 @@ void Removal::PruneDirectory(const std::string& directory) {
     const DWORD attributes = GetFileAttributesA(directory.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (IsLink(attributes) || !LinkOnTheWay(directory).empty())) {
-        report.keptDirectories.push_back(directory);
+        if (!quiet) {
+            report.keptDirectories.push_back(directory);
+        }
         return;
     }
     if (::RemoveDirectoryA(directory.c_str())) {
@@ -434,7 +436,9 @@ void Removal::PruneDirectory(const std::string& directory) {
         FindClose(search);
     }
     if (holdsOther) {
-        report.keptDirectories.push_back(directory);
+        if (!quiet) {
+            report.keptDirectories.push_back(directory);
+        }
     } else if (holdsOwnFile) {
         report.afterOwnFile.push_back(directory);
         afterOwn.insert(comparable);
@@ -516,7 +520,8 @@ bool AnythingToRemove(const UninstallLog& log, const std::string& ownFile) {
 }
 
 std::vector<std::string> InstalledDirectories(const std::vector<UninstallLogEntry>& entries,
-                                              const std::string& installDirectory) {
+                                              const std::string& installDirectory,
+                                              std::vector<std::string>& parents) {
     std::string install = installDirectory.empty() ? std::string() : LongPath(installDirectory);
     while (install.size() > 3 && install.back() == '\\') {
         install.pop_back();
@@ -524,41 +529,57 @@ std::vector<std::string> InstalledDirectories(const std::vector<UninstallLogEntr
     const std::string installComparable = ComparablePath(install);
     const std::string programs[] = {Comparable(ShellFolder(CSIDL_PROGRAMS)),
                                     Comparable(ShellFolder(CSIDL_COMMON_PROGRAMS))};
-    std::vector<std::string> below;
-    std::vector<std::string> groups;
+    std::vector<std::string> directories;
+    parents.clear();
     std::set<std::string> seen;
+    // `directory` and the folders above it, up to `stop` (comparable) or a
+    // folder that always stays; the first `reported` levels into `directories`,
+    // the others into `parents`.
+    const auto addWithParents = [&](std::string directory, const std::string& stop,
+                                    std::size_t reported) {
+        for (std::size_t level = 0;; ++level) {
+            const std::string comparable = ComparablePath(directory);
+            if (comparable.size() <= 2 || comparable == stop || IsKeptFolder(comparable) ||
+                !seen.insert(comparable).second) {
+                return;
+            }
+            (level < reported ? directories : parents).push_back(directory);
+            const std::string parent = DirectoryOf(directory);
+            if (parent.empty() || parent == directory) {
+                return;
+            }
+            directory = parent;
+        }
+    };
     for (const UninstallLogEntry& entry : entries) {
         if (entry.shared) {
             continue;
         }
-        std::string directory = LongPath(DirectoryOf(FullPath(entry.path)));
+        const std::string directory = LongPath(DirectoryOf(FullPath(entry.path)));
         const std::string comparable = ComparablePath(directory);
-        if (!install.empty() && IsInside(comparable, installComparable)) {
-            while (IsInside(ComparablePath(directory), installComparable)) {
-                if (seen.insert(ComparablePath(directory)).second) {
-                    below.push_back(directory);
-                }
-                directory = DirectoryOf(directory);
-            }
-            continue;
-        }
+        // Below the installation directory, a (nested) program group, or
+        // folders made for the file elsewhere: each goes once it is empty.
         const std::string name = ComparablePath(FileNameOf(entry.path));
         const bool shortcut = name.size() > 4 && name.compare(name.size() - 4, 4, ".LNK") == 0;
+        bool inGroup = false;
         for (const std::string& folder : programs) {
-            if (shortcut && !folder.empty() && IsInside(comparable, folder) &&
-                seen.insert(comparable).second) {
-                groups.push_back(directory);
-            }
+            inGroup = inGroup || (shortcut && !folder.empty() && IsInside(comparable, folder));
+        }
+        if (!install.empty() && IsInside(comparable, installComparable)) {
+            addWithParents(directory, installComparable, SIZE_MAX);
+        } else {
+            addWithParents(directory, std::string(), inGroup ? 1 : 0);
         }
     }
-    std::stable_sort(below.begin(), below.end(), [](const std::string& a, const std::string& b) {
+    const auto deepestFirst = [](const std::string& a, const std::string& b) {
         return std::count(a.begin(), a.end(), '\\') > std::count(b.begin(), b.end(), '\\');
-    });
-    below.insert(below.end(), groups.begin(), groups.end());
+    };
+    std::stable_sort(directories.begin(), directories.end(), deepestFirst);
     if (!install.empty()) {
-        below.push_back(install);
+        addWithParents(install, std::string(), 1);
     }
-    return below;
+    std::stable_sort(parents.begin(), parents.end(), deepestFirst);
+    return directories;
 }
 
 DWORD WriteUninstallLogFile(const std::string& path, const UninstallLog& log,
@@ -625,6 +646,9 @@ void RemoveEntries(const std::vector<UninstallLogEntry>& entries, const RemovalO
     }
     removal.WriteOrDeleteLog();
     for (const std::string& directory : options.directories) {
-        removal.PruneDirectory(directory);
+        removal.PruneDirectory(directory, false);
+    }
+    for (const std::string& directory : options.emptyParents) {
+        removal.PruneDirectory(directory, true);
     }
 }

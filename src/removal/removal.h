@@ -45,10 +45,14 @@ bool AnythingToRemove(const UninstallLog& log, const std::string& ownFile);
 // in the order to remove them: the folders below the installation directory
 // that hold entries, deepest first; the program group folders (a shortcut's
 // folder inside the Start menu's programs folder); the installation directory
-// last. Call it before removing the entries: short names resolve only while
+// last. `parents` gets the folders above them that may have been made for
+// them too (a nested program group's, the installation directory's, those of
+// files installed elsewhere), deepest first, up to a folder that always
+// stays. Call it before removing the entries: short names resolve only while
 // the files are there.
 std::vector<std::string> InstalledDirectories(const std::vector<UninstallLogEntry>& entries,
-                                              const std::string& installDirectory);
+                                              const std::string& installDirectory,
+                                              std::vector<std::string>& parents);
 
 // The answer to "The shared file <path> is no longer used by any program.
 // Remove it?".
@@ -60,6 +64,8 @@ struct RemovalOptions {
     // Removed when empty, in this order, after the key and the log; the
     // Windows, system and shell folders and drive roots never.
     std::vector<std::string> directories;
+    // Removed when empty after `directories`; one that is not is not reported.
+    std::vector<std::string> emptyParents;
     // The log: deleted when everything is gone, else rewritten to list what
     // is left, for another run. Empty: not touched.
     std::string logPath;

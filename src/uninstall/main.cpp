@@ -193,7 +193,7 @@ int Uninstall(Run& run, const std::string& ownFile) {
     const bool nothingToDo = !AnythingToRemove(log, ownFile);
     RemovalOptions options;
     options.uninstallKey = log.uninstallKey;
-    options.directories = InstalledDirectories(log.entries, directory);
+    options.directories = InstalledDirectories(log.entries, directory, options.emptyParents);
     options.logPath = logPath;
     options.ownFile = ownFile;
     if (!run.quiet) {

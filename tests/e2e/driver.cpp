@@ -134,8 +134,9 @@ Step Clicking(std::string what, std::function<HWND(HWND page)> control) {
 
 } // namespace
 
-Wizard::Wizard(const std::string& exe, const std::string& directory) {
-    std::string commandLine = "\"" + exe + "\"";
+Wizard::Wizard(const std::string& exe, const std::string& directory,
+               const std::string& arguments) {
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,

@@ -20,7 +20,7 @@ constexpr DWORD kWaitMs = 60000;
 
 class Wizard {
   public:
-    Wizard(const std::string& exe, const std::string& directory);
+    Wizard(const std::string& exe, const std::string& directory, const std::string& arguments = "");
     ~Wizard(); // kills a wizard that still runs
     Wizard(const Wizard&) = delete;
     Wizard& operator=(const Wizard&) = delete;

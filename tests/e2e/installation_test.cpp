@@ -92,7 +92,7 @@ TEST_F(InstallationTest, FileInUseEndsTheInstallationAndTakesBackWhatItMade) {
     Put("two.txt", "new two");
     Put("target\\one.txt", "old one");
     Put("target\\two.txt", "the user's two");
-    Put("VLUninstall.exe", ReadBytes(VL_UNINSTALL_EXE));
+    Put("VLUninstall.exe", ReadBytes(WinePath(VL_UNINSTALL_EXE)));
     HANDLE held = CreateFileA(Target("two.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
