@@ -86,37 +86,51 @@ TEST_F(InstallationTest, NoProgramGroupMeansNoShortcutAndNoLogLine) {
 
 // Held open without sharing: the installation cannot replace it, says so and ends with the
 // user's file whole. What the run made goes again; a file it replaced with the user's consent
-// keeps its new contents and stays logged and registered, for the uninstaller.
+// keeps its new contents and stays logged, and registered only beside the uninstaller (which
+// came first); without one the log stays and the user is told where.
 TEST_F(InstallationTest, FileInUseEndsTheInstallationAndTakesBackWhatItMade) {
-    Put("one.txt", "one");
-    Put("two.txt", "new two");
-    Put("target\\one.txt", "old one");
-    Put("target\\two.txt", "the user's two");
-    Put("VLUninstall.exe", ReadBytes(WinePath(VL_UNINSTALL_EXE)));
-    HANDLE held = CreateFileA(Target("two.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const std::string result = Run(
-        Header() +
-            Script({AddFile("one.txt", "one.txt", R"("Main", "0", "1", "0", "0", "0", "1", "One")"),
-                    AddFile("VLUninstall.exe", "VLUninstall.exe"),
-                    AddFile("one.txt", "made.txt"), AddFile("two.txt", "two.txt"),
-                    AddFile("one.txt", "three.txt")}) +
-            kCopyThenAfter,
-        {Answer("Overwrite file", IDC_OVERWRITE_YES), Answer("Overwrite file", IDC_OVERWRITE_YES),
-         ExpectBox("two.txt", "Sharing violation occured, setup cannot install the file."),
-         ExpectBox("two.txt", "File is in use and setup is not able to overwrite the file."),
-         ExpectExit(0)});
-    CloseHandle(held);
-    EXPECT_EQ(result, "");
-    EXPECT_EQ(ReadBytes(Target("two.txt")), "the user's two");
-    EXPECT_EQ(ReadBytes(Target("one.txt")), "one");
-    EXPECT_FALSE(Exists(Target("made.txt")));
-    EXPECT_FALSE(Exists(Target("three.txt")));
-    EXPECT_FALSE(Exists(Group()));
-    // The uninstaller came first and stays with what stays.
-    EXPECT_EQ(LogAfterFiles(Log()), Entry("VLUninstall.exe") + Entry("one.txt") + Registry());
-    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "DisplayName"), app);
+    for (const bool withUninstaller : {true, false}) {
+        Put("one.txt", "one");
+        Put("two.txt", "new two");
+        Put("target\\one.txt", "old one");
+        Put("target\\two.txt", "the user's two");
+        Put("VLUninstall.exe", ReadBytes(WinePath(VL_UNINSTALL_EXE)));
+        HANDLE held = CreateFileA(Target("two.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        std::vector<Step> steps = {
+            Answer("Overwrite file", IDC_OVERWRITE_YES), Answer("Overwrite file", IDC_OVERWRITE_YES),
+            ExpectBox("two.txt", "Sharing violation occured, setup cannot install the file."),
+            ExpectBox("two.txt", "File is in use and setup is not able to overwrite the file.")};
+        if (!withUninstaller)
+            steps.push_back(ExpectBox("Setup",
+                                      "Setup has stopped. Some files it installed stay, and no "
+                                      "uninstaller is there to remove them; they are listed in " +
+                                          Target("Uninstall.log") + "."));
+        steps.push_back(ExpectExit(0));
+        const std::string result = Run(
+            Header() +
+                Script({AddFile("one.txt", "one.txt",
+                                R"("Main", "0", "1", "0", "0", "0", "1", "One")"),
+                        withUninstaller ? AddFile("VLUninstall.exe", "VLUninstall.exe") : "",
+                        AddFile("one.txt", "made.txt"), AddFile("two.txt", "two.txt"),
+                        AddFile("one.txt", "three.txt")}) +
+                kCopyThenAfter,
+            steps);
+        CloseHandle(held);
+        EXPECT_EQ(result, "");
+        EXPECT_EQ(ReadBytes(Target("two.txt")), "the user's two");
+        EXPECT_EQ(ReadBytes(Target("one.txt")), "one");
+        EXPECT_FALSE(Exists(Target("made.txt")));
+        EXPECT_FALSE(Exists(Target("three.txt")));
+        EXPECT_FALSE(Exists(Group()));
+        EXPECT_EQ(LogAfterFiles(Log()),
+                  (withUninstaller ? Entry("VLUninstall.exe") : "") + Entry("one.txt") + Registry());
+        EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "DisplayName"),
+                  withUninstaller ? app : "<no key>");
+        RemoveTree(Target());
+        RemoveUninstallEntry(app);
+    }
 }
 
 // The second of three files lies on disk 2, missing at first. It gets a shortcut, or neither

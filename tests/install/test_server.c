@@ -10,6 +10,12 @@ __declspec(dllexport) HRESULT __stdcall DllRegisterServer(void) {
 }
 #endif
 
+#ifdef VL_UNREGISTER_RESULT
+__declspec(dllexport) HRESULT __stdcall DllUnregisterServer(void) {
+    return VL_UNREGISTER_RESULT;
+}
+#endif
+
 /* Keeps the library from being empty when it exports nothing. */
 __declspec(dllexport) int VlTestServerMarker(void) {
     return 1;

@@ -123,12 +123,12 @@ bool PointsTo(const std::string& link, const std::string& target) {
 }
 
 bool MakeLink(const std::string& link, const std::string& target) {
-    return RunLinux("ln -s " + UnixPathOf(target) + " " + UnixPathOf(link)) &&
+    return RunLinux("ln -s \"" + UnixPathOf(target) + "\" \"" + UnixPathOf(link) + "\"") &&
            Until(EntryExists, link, true) && PointsTo(link, target);
 }
 
 void RemoveLink(const std::string& link) {
-    if (EntryExists(link) && RunLinux("rm -f " + UnixPathOf(link)))
+    if (EntryExists(link) && RunLinux("rm -f \"" + UnixPathOf(link) + "\""))
         Until(EntryExists, link, false);
 }
 

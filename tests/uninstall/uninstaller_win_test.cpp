@@ -148,6 +148,48 @@ TEST_F(Uninstaller, RemovesWhatTheLogNamesAndLeavesWhatCannotGoForTheNextRun) {
 
 // An edited log is refused with nothing changed, whether the reader or the entry's record
 // catches it: neither what it names, nor another program's entry, nor our own files.
+// Reached through a folder that is a link now, a file is not the one that was installed:
+// the link's target keeps it. A server that cannot take its registration back (it fails,
+// or does not load) stays with its use: deleted, it would leave registrations that point
+// to nothing.
+TEST_F(Uninstaller, WhatCannotBeRemovedSafelyStays) {
+    const std::string elsewhere = root_ + "\\elsewhere";
+    const struct {
+        const char* what;
+        const char* server; // the library gone.dll is, registered; "" for the link row
+        bool stays;
+    } rows[] = {
+        {"folder replaced by a link", "", false},
+        {"unregistration fails", "vlsrv_unregister_fails.dll", true},
+        {"no library", "no library", true},
+        {"unregistered", "vlsrv_unregister_ok.dll", false},
+    };
+    for (const auto& row : rows) {
+        std::string installed = Install();
+        if (*row.server) {
+            const std::string built = WinePath(std::string(VL_TEST_FILES) + "/" + row.server);
+            WriteBytes(gone_, Exists(built) ? ReadBytes(built) : row.server);
+            installed += RegistrationLogLine(true);
+        }
+        WriteLog(installed, RegistryLogPart(app_));
+        if (!*row.server) {
+            WriteBytes(elsewhere + "\\data.txt", "not ours");
+            RemoveTree(dp_ + "\\sub");
+            MakeLink(dp_ + "\\sub", elsewhere); // a folder: it reads through to the target
+            ASSERT_EQ(ReadBytes(dp_ + "\\sub\\data.txt"), "not ours");
+        }
+        const Outcome outcome = RunQuiet();
+        EXPECT_EQ(outcome.exitCode, row.stays || !*row.server ? 1u : 0u) << row.what;
+        EXPECT_EQ(Exists(gone_), row.stays) << row.what;
+        EXPECT_EQ(SharedCount(gone_), row.stays ? 1 : -1) << row.what;
+        if (!*row.server) {
+            EXPECT_EQ(ReadBytes(elsewhere + "\\data.txt"), "not ours");
+            RemoveLink(dp_ + "\\sub");
+        }
+        TearDown();
+    }
+}
+
 TEST_F(Uninstaller, TamperedLogIsRefusedBeforeAnythingIsRemoved) {
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, MAX_PATH);
