@@ -48,7 +48,11 @@ TEST_F(LifecycleTest, SecondRunWithASectionLeftOutThenUninstall) {
     for (const char* extra : {"1", "0"}) {
         EXPECT_EQ(Run(Installing({"CreateSection(\"Extra\", \"" + std::string(extra) +
                                       "\", \"0\", \"e\");",
-                                  AddFile("main.txt", "main.txt"),
+                                  "SetVariable(\"PROGRAMGROUP\", \"" + app + "\\Nested\");",
+                                  AddFile("main.txt", "main.txt",
+                                          R"("Main", "0", "1", "0", "0", "0", "1", "Main")"),
+                                  "AddFile(\"[SP]\\main.txt\", \"[SP]\\outside\\deep\\main.txt\", "
+                                  "\"Main\", \"0\", \"1\", \"0\", \"0\", \"0\", \"0\", \"\");",
                                   AddFile("extra.txt", "extra\\extra.txt",
                                           R"("Extra", "0", "1", "0", "0", "0", "0", "")")}),
                       Replacing(*extra == '0')),
@@ -57,8 +61,12 @@ TEST_F(LifecycleTest, SecondRunWithASectionLeftOutThenUninstall) {
         if (*extra == '1')
             Put("target\\user.txt", "the user's own");
     }
+    EXPECT_TRUE(Exists(StartMenuPrograms() + "\\" + app + "\\Nested\\Main.lnk"));
     EXPECT_EQ(Uninstall(), 0);
     EXPECT_EQ(Entries(Target()), std::vector<std::string>{"user.txt"});
+    // Folders made for the application go when empty, wherever they are.
+    EXPECT_FALSE(Exists(StartMenuPrograms() + "\\" + app));
+    EXPECT_FALSE(Exists(At("outside")));
     EXPECT_EQ(Key(), "<no key>");
 }
 
@@ -130,20 +138,25 @@ TEST_F(LifecycleTest, KilledRunIsListedAndRemovable) {
 }
 
 // A file held open goes at the next start: the entry stays until then, and a run after the
-// restart finishes.
+// restart finishes. Installed again before the restart, the file survives it.
 TEST_F(LifecycleTest, FileInUseKeepsTheEntryUntilTheRestart) {
-    ASSERT_EQ(Run(Installing({AddFile("main.txt", "main.txt")}), {ExpectExit(0)}), "");
-    HANDLE held = CreateFileA(Target("main.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_EQ(Uninstall(), 3010);
-    CloseHandle(held);
-    EXPECT_EQ(Key(), app);
-    Wizard restart(SystemDirectory() + "\\wineboot.exe", "C:\\", "-r");
-    EXPECT_EQ(restart.WaitForExit(), 0);
-    EXPECT_FALSE(Exists(Target("main.txt")));
-    EXPECT_EQ(Uninstall(), 0);
-    EXPECT_FALSE(Exists(Target()));
-    EXPECT_EQ(Key(), "<no key>");
+    for (const bool again : {false, true}) {
+        ASSERT_EQ(Run(Installing({AddFile("main.txt", "main.txt")}), {ExpectExit(0)}), "");
+        HANDLE held = CreateFileA(Target("main.txt").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_EQ(Uninstall(), 3010);
+        CloseHandle(held);
+        EXPECT_EQ(Key(), app);
+        if (again) {
+            EXPECT_EQ(Run(Installing({AddFile("main.txt", "main.txt")}), Replacing(true)), "");
+        }
+        Wizard restart(SystemDirectory() + "\\wineboot.exe", "C:\\", "-r");
+        EXPECT_EQ(restart.WaitForExit(), 0);
+        EXPECT_EQ(Exists(Target("main.txt")), again);
+        EXPECT_EQ(Uninstall(), 0);
+        EXPECT_FALSE(Exists(Target()));
+        EXPECT_EQ(Key(), "<no key>");
+    }
 }
 
 TEST_F(LifecycleTest, SecondSetupWhileOneRunsChangesNothing) {
