@@ -122,8 +122,11 @@ TEST_F(LifecycleTest, SharedFileCountedOncePerApplication) {
 // Killed at a disk prompt after two files: the entry is there and its uninstaller takes the
 // log of a run that never finished.
 TEST_F(LifecycleTest, KilledRunIsListedAndRemovable) {
-    EXPECT_EQ(Run(Installing({AddFile("main.txt", "sub\\main.txt"), AddFile("extra.txt", "extra.txt"),
-                              AddFile("disk2\\late.txt", "late.txt", kLater)}),
+    // The uninstaller is named last, and installed first.
+    EXPECT_EQ(Run(Header() + Script({AddFile("main.txt", "sub\\main.txt"),
+                                     AddFile("extra.txt", "extra.txt"),
+                                     AddFile("disk2\\late.txt", "late.txt", kLater),
+                                     AddFile("VLUninstall.exe", "VLUninstall.exe"), "ShowCopy();"}),
                   {Do("wait for the prompt",
                       [](HWND) {
                           WaitUntil([] { return FindWindowA("#32770", "late.txt") != nullptr; });
