@@ -204,7 +204,8 @@ TEST_F(Uninstaller, TamperedLogIsRefusedBeforeAnythingIsRemoved) {
     } rows[] = {
         {"entry added", NonSharedLogEntry(DirectoryOf(victim), "precious.txt"),
          RegistryLogPart(app_), false},
-        {"another program's key", "", "[REGISTRY]\n" + UninstallKey(other) + "\n", false},
+        // Another installation's log (its entry records it) laid beside this uninstaller.
+        {"another installation's log", "", "[REGISTRY]\n" + UninstallKey(other) + "\n", false},
         {"key cut short", "", "[REGISTRY]\n" + cut + "\n", false},
         {"device name", NonSharedLogEntry(dp_, "nul.txt"), RegistryLogPart(app_)},
         {"relative path", NonSharedLogEntry("My App", "app.exe"), RegistryLogPart(app_)},
@@ -221,6 +222,8 @@ TEST_F(Uninstaller, TamperedLogIsRefusedBeforeAnythingIsRemoved) {
         const std::string untouched =
             ToCrLf(UninstallLogHeader(TodaysLocalDate()) + installed + RegistryLogPart(app_));
         WriteLog(installed + row.files, row.registryPart, row.recordedAsIs ? "" : untouched);
+        SetKeyText(other, kLogRecordValue,
+                   LogRecordText(LogStateOf(ReadBytes(dp_ + "\\Uninstall.log"))));
         const Outcome outcome = RunQuiet();
         EXPECT_EQ(outcome.exitCode, 2u) << row.what;
         EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(other), "DisplayName"), other)
