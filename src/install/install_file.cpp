@@ -327,8 +327,8 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
     }
     if (library != nullptr) {
         installationRun.entries.back().entry.registration = RegisterServer(library, destination)
-                                                      ? SelfRegistration::Registered
-                                                      : SelfRegistration::NoExport;
+                                                                ? SelfRegistration::Registered
+                                                                : SelfRegistration::NoExport;
     }
     installedPath = destination;
     return 0;

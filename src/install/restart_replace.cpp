@@ -46,8 +46,8 @@ std::vector<std::string> ReadPendingMoves() {
     if (RegQueryValueExA(key, kPendingValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
         type == REG_MULTI_SZ && size > 0) {
         data.assign(size, '\0');
-        if (RegQueryValueExA(key, kPendingValue, nullptr, &type,
-                             reinterpret_cast<BYTE*>(&data[0]), &size) != ERROR_SUCCESS) {
+        if (RegQueryValueExA(key, kPendingValue, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
+                             &size) != ERROR_SUCCESS) {
             data.clear();
         }
         data.resize(std::min<std::size_t>(size, data.size()));

@@ -242,10 +242,10 @@ FileOutcome Removal::DeleteOne(const std::string& path) {
     }
     // Opened as it is, never through a link, and deleted through the handle
     // that was checked: nothing can be put in its place in between.
-    HANDLE file = CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING,
-                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
@@ -382,7 +382,8 @@ void Removal::WriteOrDeleteLog() {
         DeleteOne(path);
         return;
     }
-    const DWORD error = WriteUninstallLogFile(path, report.remaining, report.remaining.uninstallKey);
+    const DWORD error =
+        WriteUninstallLogFile(path, report.remaining, report.remaining.uninstallKey);
     if (error != ERROR_SUCCESS) {
         report.notRemoved.push_back(
             path + ": the list of what is left cannot be written: " + ErrorText(error));

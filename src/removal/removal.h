@@ -76,8 +76,8 @@ struct RemovalOptions {
 };
 
 struct RemovalReport {
-    std::vector<std::string> notRemoved;      // "what: why", for the key too
-    std::vector<std::string> atRestart;       // files in use, deleted at the next start (listed still)
+    std::vector<std::string> notRemoved; // "what: why", for the key too
+    std::vector<std::string> atRestart;  // files in use, deleted at the next start (listed still)
     std::vector<std::string> keptDirectories; // they hold what was not installed
     // Directories that hold nothing but `ownFile` now: to remove after it.
     std::vector<std::string> afterOwnFile;

@@ -121,8 +121,7 @@ void WriteUninstallLog(const std::string& text) {
     // The record first: a process killed between the two leaves a log that
     // matches the record's earlier state.
     if (run.entryWritten) {
-        WriteLogRecord(run.keyPath,
-                       LogRecordText(run.recorder.Previous(), run.recorder.Current()));
+        WriteLogRecord(run.keyPath, LogRecordText(run.recorder.Previous(), run.recorder.Current()));
     }
     DWORD written = 0;
     WriteFile(logFile, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

@@ -157,9 +157,9 @@ KeySnapshot SnapshotUninstallKey(const std::string& keyPath) {
         value.name.assign(name, nameLength);
         value.type = type;
         value.data.assign(size, '\0');
-        if (size > 0 && RegQueryValueExA(key, value.name.c_str(), nullptr, &type,
-                                         reinterpret_cast<BYTE*>(&value.data[0]),
-                                         &size) != ERROR_SUCCESS) {
+        if (size > 0 &&
+            RegQueryValueExA(key, value.name.c_str(), nullptr, &type,
+                             reinterpret_cast<BYTE*>(&value.data[0]), &size) != ERROR_SUCCESS) {
             continue;
         }
         value.data.resize(std::min<std::size_t>(size, value.data.size()));

@@ -18,8 +18,8 @@ namespace {
 
 // Exit codes, for scripts that run the uninstaller with /quiet.
 constexpr int kAllGone = 0;
-constexpr int kLeftBehind = 1; // also when the user said No
-constexpr int kRefused = 2;    // a log that cannot be used: nothing was changed
+constexpr int kLeftBehind = 1;       // also when the user said No
+constexpr int kRefused = 2;          // a log that cannot be used: nothing was changed
 constexpr int kRestartNeeded = 3010; // the rest goes when Windows starts again
 
 // A log beyond this size was not written by a setup.
@@ -124,9 +124,8 @@ std::string ClosingMessage(const std::string& name, const std::string& ownFile,
                 "\n\n" + name + " stays in the list of installed programs until then: run " +
                 FileNameOf(ownFile) + " again after the restart to finish.";
     }
-    return text +
-           Listed("These folders were kept because they still hold other files:",
-                  report.keptDirectories);
+    return text + Listed("These folders were kept because they still hold other files:",
+                         report.keptDirectories);
 }
 
 int Uninstall(Run& run, const std::string& ownFile) {

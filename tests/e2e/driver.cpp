@@ -134,8 +134,7 @@ Step Clicking(std::string what, std::function<HWND(HWND page)> control) {
 
 } // namespace
 
-Wizard::Wizard(const std::string& exe, const std::string& directory,
-               const std::string& arguments) {
+Wizard::Wizard(const std::string& exe, const std::string& directory, const std::string& arguments) {
     std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

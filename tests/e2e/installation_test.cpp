@@ -99,24 +99,25 @@ TEST_F(InstallationTest, FileInUseEndsTheInstallationAndTakesBackWhatItMade) {
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         std::vector<Step> steps = {
-            Answer("Overwrite file", IDC_OVERWRITE_YES), Answer("Overwrite file", IDC_OVERWRITE_YES),
+            Answer("Overwrite file", IDC_OVERWRITE_YES),
+            Answer("Overwrite file", IDC_OVERWRITE_YES),
             ExpectBox("two.txt", "Sharing violation occured, setup cannot install the file."),
             ExpectBox("two.txt", "File is in use and setup is not able to overwrite the file.")};
         if (!withUninstaller)
-            steps.push_back(ExpectBox("Setup",
-                                      "Setup has stopped. Some files it installed stay, and no "
-                                      "uninstaller is there to remove them; they are listed in " +
-                                          Target("Uninstall.log") + "."));
+            steps.push_back(
+                ExpectBox("Setup", "Setup has stopped. Some files it installed stay, and no "
+                                   "uninstaller is there to remove them; they are listed in " +
+                                       Target("Uninstall.log") + "."));
         steps.push_back(ExpectExit(0));
-        const std::string result = Run(
-            Header() +
-                Script({AddFile("one.txt", "one.txt",
-                                R"("Main", "0", "1", "0", "0", "0", "1", "One")"),
-                        withUninstaller ? AddFile("VLUninstall.exe", "VLUninstall.exe") : "",
-                        AddFile("one.txt", "made.txt"), AddFile("two.txt", "two.txt"),
-                        AddFile("one.txt", "three.txt")}) +
-                kCopyThenAfter,
-            steps);
+        const std::string result =
+            Run(Header() +
+                    Script({AddFile("one.txt", "one.txt",
+                                    R"("Main", "0", "1", "0", "0", "0", "1", "One")"),
+                            withUninstaller ? AddFile("VLUninstall.exe", "VLUninstall.exe") : "",
+                            AddFile("one.txt", "made.txt"), AddFile("two.txt", "two.txt"),
+                            AddFile("one.txt", "three.txt")}) +
+                    kCopyThenAfter,
+                steps);
         CloseHandle(held);
         EXPECT_EQ(result, "");
         EXPECT_EQ(ReadBytes(Target("two.txt")), "the user's two");
@@ -124,8 +125,8 @@ TEST_F(InstallationTest, FileInUseEndsTheInstallationAndTakesBackWhatItMade) {
         EXPECT_FALSE(Exists(Target("made.txt")));
         EXPECT_FALSE(Exists(Target("three.txt")));
         EXPECT_FALSE(Exists(Group()));
-        EXPECT_EQ(LogAfterFiles(Log()),
-                  (withUninstaller ? Entry("VLUninstall.exe") : "") + Entry("one.txt") + Registry());
+        EXPECT_EQ(LogAfterFiles(Log()), (withUninstaller ? Entry("VLUninstall.exe") : "") +
+                                            Entry("one.txt") + Registry());
         EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app), "DisplayName"),
                   withUninstaller ? app : "<no key>");
         RemoveTree(Target());

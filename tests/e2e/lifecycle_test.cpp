@@ -78,8 +78,8 @@ TEST_F(LifecycleTest, RepairQuitAtADiskPromptLeavesTheEarlierInstallation) {
     const std::string record = Key("UninstallLogRecord");
     EXPECT_EQ(Run(Installing({AddFile("disk2\\late.txt", "late.txt", kLater)}),
                   {Answer("Overwrite file", IDC_OVERWRITE_YES),
-                   ExpectBox("late.txt", DiskPrompt(2), IDABORT), ExpectBox(kQuit, kQuitText, IDYES),
-                   ExpectExit(0)}),
+                   ExpectBox("late.txt", DiskPrompt(2), IDABORT),
+                   ExpectBox(kQuit, kQuitText, IDYES), ExpectExit(0)}),
               "");
     EXPECT_EQ(ReadBytes(Target("Uninstall.log")), log);
     EXPECT_EQ(Key("UninstallLogRecord"), record);

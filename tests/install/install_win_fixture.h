@@ -123,7 +123,8 @@ class InstallTest : public ::testing::Test {
         StartInstallation();
         ResetInstallationRun();
         // No application name: no Uninstall entry is written.
-        ASSERT_TRUE(BeginUninstallLog(root + "\\Uninstall.log", "", root + "\\VLUninstall.exe", {}));
+        ASSERT_TRUE(
+            BeginUninstallLog(root + "\\Uninstall.log", "", root + "\\VLUninstall.exe", {}));
         variables.Assign("DP", app + "\\");
         char windows[MAX_PATH] = "";
         GetWindowsDirectoryA(windows, MAX_PATH);

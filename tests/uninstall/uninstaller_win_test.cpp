@@ -79,8 +79,10 @@ class Uninstaller : public ::testing::Test {
     // records when it differs (an edited log).
     void WriteLog(const std::string& files, const std::string& registryPart,
                   std::string recorded = "") {
-        const std::string log = ToCrLf(UninstallLogHeader(TodaysLocalDate()) + files + registryPart);
-        SetKeyText(app_, kLogRecordValue, LogRecordText(LogStateOf(recorded.empty() ? log : recorded)));
+        const std::string log =
+            ToCrLf(UninstallLogHeader(TodaysLocalDate()) + files + registryPart);
+        SetKeyText(app_, kLogRecordValue,
+                   LogRecordText(LogStateOf(recorded.empty() ? log : recorded)));
         ASSERT_TRUE(WriteBytes(dp_ + "\\Uninstall.log", log));
     }
 
