@@ -321,12 +321,12 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
     // The same application installed again uses the file once.
     logged.counted = !ListedEarlier(logged.entry.path);
     CancelPendingDelete(destination);
-    LogInstalledEntry(SharedLogEntry(recommended, destinationName), logged);
+    const bool listed = LogInstalledEntry(SharedLogEntry(recommended, destinationName), logged);
     if (logged.counted) {
         CountSharedFileUse(logged.entry.path, existed);
     }
     if (library != nullptr) {
-        installationRun.entries.back().entry.registration = RegisterServer(library, destination)
+        installationRun.entries.back().entry.registration = RegisterServer(library, destination, listed)
                                                                 ? SelfRegistration::Registered
                                                                 : SelfRegistration::NoExport;
     }

@@ -11,7 +11,7 @@ HMODULE LoadInstalledLibrary(const std::string& installedPath) {
     return LoadLibraryByPath(installedPath);
 }
 
-bool RegisterServer(HMODULE library, const std::string& installedPath) {
+bool RegisterServer(HMODULE library, const std::string& installedPath, bool logged) {
     using RegisterFunction = HRESULT(STDAPICALLTYPE*)();
     const auto registerServer =
         reinterpret_cast<RegisterFunction>(GetProcAddress(library, "DllRegisterServer"));
@@ -22,11 +22,11 @@ bool RegisterServer(HMODULE library, const std::string& installedPath) {
                 "Registration of " + installedPath + " failed, setup will continue.";
             MessageBoxA(owner, text.c_str(), "Server registration", MB_OK | MB_ICONERROR);
         }
-        // Logged also after a failure, so that the uninstaller tries to
-        // unregister what may be half registered.
-        WriteUninstallLog(RegistrationLogLine(true));
-    } else {
-        WriteUninstallLog(RegistrationLogLine(false));
+    }
+    // Logged also after a failure, so that the uninstaller tries to
+    // unregister what may be half registered.
+    if (logged) {
+        WriteUninstallLog(RegistrationLogLine(registerServer != nullptr));
     }
     FreeLibrary(library);
     return registerServer != nullptr;

@@ -614,8 +614,13 @@ void RemoveEntries(const std::vector<UninstallLogEntry>& entries, const RemovalO
         removal.ownFile = Comparable(options.ownFile);
     }
     std::size_t ownIndex = entries.size();
+    // Each file once: a shared file's use is taken back once per application.
+    std::set<std::string> handled;
     for (std::size_t i = entries.size(); i-- > 0;) {
         const UninstallLogEntry& entry = entries[i];
+        if (!handled.insert(ComparablePath(entry.path)).second) {
+            continue;
+        }
         if (!removal.ownFile.empty() && Comparable(entry.path) == removal.ownFile) {
             ownIndex = i;
         } else if (entry.shared) {

@@ -96,6 +96,7 @@ bool BeginUninstallLog(const std::string& logPath, const std::string& keyPath,
     run.earlier = EarlierInstallation();
     run.entries.clear();
     run.carried.clear();
+    run.listed.clear();
     run.installedBytes = 0;
     run.recorder.Reset();
     ReadEarlierInstallation(run);
@@ -106,6 +107,7 @@ bool BeginUninstallLog(const std::string& logPath, const std::string& keyPath,
     std::string text = UninstallLogHeader(TodaysLocalDate());
     for (const UninstallLogEntry& entry : run.carried) {
         text += EntryText(entry);
+        run.listed.insert(ComparablePath(entry.path));
     }
     WriteUninstallLog(text);
     return logFile != INVALID_HANDLE_VALUE;
@@ -146,18 +148,23 @@ void CloseUninstallLog() {
     }
 }
 
-void LogInstalledEntry(const std::string& text, const RunLogEntry& entry) {
+bool LogInstalledEntry(const std::string& text, const RunLogEntry& entry) {
     InstallationRun& run = installationRun;
     if (!run.entryWritten && !run.keyPath.empty() && logFile != INVALID_HANDLE_VALUE) {
         run.entryWritten = WriteUninstallEntry(run.keyPath, run.entryValues);
     }
-    WriteUninstallLog(text);
+    const bool listedNow = run.listed.insert(ComparablePath(entry.entry.path)).second;
+    if (listedNow) {
+        WriteUninstallLog(text);
+    }
     run.entries.push_back(entry);
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExA(entry.installed.c_str(), GetFileExInfoStandard, &data)) {
+    if (listedNow &&
+        GetFileAttributesExA(entry.installed.c_str(), GetFileExInfoStandard, &data)) {
         run.installedBytes +=
             (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     }
+    return listedNow;
 }
 
 bool ListedEarlier(const std::string& path) {

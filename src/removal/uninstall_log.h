@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,7 @@ struct InstallationRun {
     UninstallEntryValues entryValues;
     EarlierInstallation earlier;
     std::vector<UninstallLogEntry> carried; // earlier entries whose files are still there
+    std::set<std::string> listed;           // comparable paths the log lists
     std::vector<RunLogEntry> entries;
     std::vector<std::string> madeDirectories; // in the order they were made
     std::uint64_t installedBytes = 0;
@@ -69,8 +71,11 @@ void FinishUninstallLog();
 void CloseUninstallLog();
 
 // Writes `text`, the log lines of `entry`, and records the entry; the
-// Uninstall entry is made with the first.
-void LogInstalledEntry(const std::string& text, const RunLogEntry& entry);
+// Uninstall entry is made with the first. A path the log lists already (an
+// earlier run's entry carried forward, a file installed twice) is not written
+// again: the uninstaller would take a shared file's use back twice. Returns
+// whether `text` was written.
+bool LogInstalledEntry(const std::string& text, const RunLogEntry& entry);
 
 // Whether the earlier installation's log, when trusted, lists `path`.
 bool ListedEarlier(const std::string& path);

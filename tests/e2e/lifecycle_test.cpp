@@ -110,6 +110,8 @@ TEST_F(LifecycleTest, SharedFileCountedOncePerApplication) {
                       "")
                 << row.name;
         EXPECT_EQ(SharedCount(shared), row.inPlaceBefore ? 2 : 1) << row.name;
+        const std::string log = ReadBytes(Target("Uninstall.log"));
+        EXPECT_EQ(log.find(shared), log.rfind(shared)) << row.name << ": listed once";
         EXPECT_EQ(Uninstall(), 0) << row.name;
         EXPECT_EQ(SharedCount(shared), row.countAfter) << row.name;
         EXPECT_EQ(Exists(shared), row.inPlaceBefore) << row.name;
