@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/app_state.h"
+#include "platform/run_log.h"
 #include "pages/copy_page.h"
 #include "pages/destination_page.h"
 #include "pages/program_group_page.h"
@@ -13,7 +14,7 @@
 // Task-modal: the background window and any page stay out of use under the
 // box, so that neither Next nor closing the background can act behind it.
 void WindowsCommandHost::ShowImmediateMessage(const std::string& text, const std::string& caption) {
-    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_TASKMODAL);
+    AskOrAnswer(nullptr, text, caption, MB_OK | MB_TASKMODAL, IDOK);
 }
 
 void WindowsCommandHost::RepaintBackground() {
@@ -55,5 +56,5 @@ int WindowsCommandHost::RunPage(PageTemplate page) {
 }
 
 void WindowsCommandHost::ShowSyntaxError() {
-    MessageBoxA(nullptr, kSyntaxErrorText, kFatalErrorCaption, MB_OK | MB_ICONHAND);
+    AskOrAnswer(nullptr, kSyntaxErrorText, kFatalErrorCaption, MB_OK | MB_ICONHAND, IDOK);
 }

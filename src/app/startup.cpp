@@ -6,7 +6,10 @@
 #include <string>
 
 #include "engine/interpreter.h"
+#include "app/quiet_host.h"
 #include "app/script_host.h"
+#include "engine/command_line.h"
+#include "platform/run_log.h"
 #include "engine/script_reader.h"
 #include "platform/system_libraries.h"
 #include "platform/system_text.h"
@@ -52,8 +55,8 @@ bool ReadProgramFilesDir() {
         value.resize(got < value.size() ? got : value.size());
     }
     if (status != ERROR_SUCCESS) {
-        MessageBoxA(nullptr, SystemErrorText(static_cast<DWORD>(status)).c_str(), "Registry error",
-                    MB_OK);
+        AskOrAnswer(nullptr, SystemErrorText(static_cast<DWORD>(status)), "Registry error", MB_OK,
+                    IDOK);
         RegCloseKey(key);
         return false;
     }
@@ -93,6 +96,39 @@ void DrainMessages() {
     }
 }
 
+// Text for whoever started the program from a console, or for the log of a
+// deployment tool that caught the standard error.
+bool TellOnConsole(const std::string& text) {
+    HANDLE output = GetStdHandle(STD_ERROR_HANDLE);
+    if (output == nullptr || output == INVALID_HANDLE_VALUE) {
+        output = GetStdHandle(STD_OUTPUT_HANDLE);
+    }
+    if ((output == nullptr || output == INVALID_HANDLE_VALUE) &&
+        AttachConsole(ATTACH_PARENT_PROCESS)) {
+        output = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    }
+    if (output == nullptr || output == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    std::string bytes;
+    for (const char c : text) {
+        bytes += c == '\n' ? "\r\n" : std::string(1, c);
+    }
+    DWORD written = 0;
+    return WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) !=
+           FALSE;
+}
+
+// The usage text: on the console when there is one, else in a box.
+void ShowUsage(const std::string& text) {
+    if (!TellOnConsole(text) && !quietRun) {
+        MessageBoxA(nullptr, text.c_str(), "Setup", MB_OK | MB_ICONINFORMATION);
+    }
+}
+
+int RunWithSwitches(HINSTANCE moduleInstance, const CommandLine& switches);
+
 } // namespace
 
 HWND CreateAppWindow(const char* title, const char* className, HWND parent, DWORD style, int x,
@@ -114,13 +150,46 @@ int RunSetup(HINSTANCE moduleInstance) {
     // Before anything loads a library: a setup program is often started from
     // a download folder, where a library of a system name may wait for it.
     RestrictLibrarySearch();
+    const CommandLine switches = ParseCommandLine(GetCommandLineA());
+    quietRun = switches.quiet;
+    const int code = RunWithSwitches(moduleInstance, switches);
+    LogStep("exit code " + std::to_string(code));
+    CloseRunLog();
+    return code;
+}
+
+namespace {
+
+int RunWithSwitches(HINSTANCE moduleInstance, const CommandLine& switches) {
+    if (switches.hasLog && !OpenRunLog(switches.logPath)) {
+        TellOnConsole("The log " + switches.logPath + " cannot be written.\n");
+    }
+    LogStep(std::string("VLSetup.exe started: ") + GetCommandLineA());
+    if (switches.help) {
+        ShowUsage(SetupUsageText());
+        return 0;
+    }
+    // An unattended run does only what it was told: a switch it does not know
+    // may have meant something it cannot do.
+    if (switches.quiet && (!switches.unknown.empty() || !switches.faults.empty())) {
+        std::string why;
+        for (const std::string& fault : switches.faults) {
+            why += fault + "\n";
+        }
+        for (const std::string& unknown : switches.unknown) {
+            why += "unknown switch: " + unknown + "\n";
+        }
+        LogStep(why);
+        TellOnConsole(why + SetupUsageText());
+        return kQuietBadSwitches;
+    }
     // One setup at a time: two would write into one log and one entry. The
     // mark goes with the process, however it ends.
     CreateMutexA(nullptr, FALSE, kRunningMark);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        MessageBoxA(nullptr,
+        AskOrAnswer(nullptr,
                     "Another setup is running. Let it finish, then start this setup again.",
-                    "Setup", MB_OK | MB_ICONINFORMATION);
+                    "Setup", MB_OK | MB_ICONINFORMATION, IDOK);
         return kAnotherSetupRunning;
     }
     SystemFunctions();
@@ -129,11 +198,13 @@ int RunSetup(HINSTANCE moduleInstance) {
     screenHeight = GetSystemMetrics(SM_CYSCREEN);
     CoInitialize(nullptr);
 
-    splashWindow =
-        CreateAppWindow(nullptr, kSplashClass, nullptr, WS_POPUP | WS_BORDER | WS_SYSMENU,
-                        screenWidth / 2 - 200, screenHeight / 2 - 100, 400, 200);
-    ShowWindow(splashWindow, SW_SHOW);
-    UpdateWindow(splashWindow);
+    if (!quietRun) {
+        splashWindow =
+            CreateAppWindow(nullptr, kSplashClass, nullptr, WS_POPUP | WS_BORDER | WS_SYSMENU,
+                            screenWidth / 2 - 200, screenHeight / 2 - 100, 400, 200);
+        ShowWindow(splashWindow, SW_SHOW);
+        UpdateWindow(splashWindow);
+    }
 
     SetBuiltInVariables();
     if (!ReadProgramFilesDir()) {
@@ -143,17 +214,26 @@ int RunSetup(HINSTANCE moduleInstance) {
     variables.Assign("DP", programFilesDir);
 
     if (scriptReader.ReadScript(variables.Lookup("SETUPFILE")) < 0) {
-        MessageBoxA(nullptr, kScriptOpenFailure, "Fatal error", MB_OK | MB_ICONHAND);
+        AskOrAnswer(nullptr, kScriptOpenFailure, "Fatal error", MB_OK | MB_ICONHAND, IDOK);
         return 1;
     }
+    LogStep("script read: " + variables.Lookup("SETUPFILE"));
 
     INITCOMMONCONTROLSEX controls = {8, 0xFF};
     if (InitCommonControlsEx(&controls) != TRUE) {
-        MessageBoxA(nullptr,
+        AskOrAnswer(nullptr,
                     "InitCommonControlsEx failed. ComCtl32.dll is not properly installed. Setup "
                     "will be closed now.",
-                    "Common controls not available", MB_OK | MB_ICONHAND);
+                    "Common controls not available", MB_OK | MB_ICONHAND, IDOK);
         return -5;
+    }
+
+    if (quietRun) {
+        QuietCommandHost host(switches);
+        const RunOutcome outcome = RunScript(host);
+        RemoveRunDirectory();
+        CoUninitialize();
+        return outcome == RunOutcome::SyntaxError ? 2 : host.ExitCode();
     }
 
     Sleep(kSplashPause);
@@ -185,3 +265,5 @@ int RunSetup(HINSTANCE moduleInstance) {
     CoUninitialize();
     return 0;
 }
+
+} // namespace

@@ -1,4 +1,5 @@
 #include "install/conflict_dialogs.h"
+#include "platform/run_log.h"
 
 #include <windows.h>
 
@@ -127,13 +128,24 @@ void ResetConflictAnswers() {
 }
 
 int AskLanguageConflict(const std::string& sourcePath, const std::string& destinationPath) {
+    if (quietRun) {
+        LogStep("question about the language of " + destinationPath +
+                " -> the file in place is kept, as the version rules decide unless asked");
+        return 0;
+    }
     QuestionPaths paths{sourcePath, destinationPath};
     return AnswerOf(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_LANGUAGE_QUESTION),
                                     LiveOwner(mainWindow), LanguageQuestionProc,
                                     reinterpret_cast<LPARAM>(&paths)));
 }
 
-int AskOverwrite(const std::string& destinationPath) {
+int AskOverwrite(const std::string& destinationPath, bool installedEarlier) {
+    if (quietRun) {
+        LogStep("question \"Overwrite file\" " + destinationPath + " -> " +
+                (installedEarlier ? "Yes: an earlier installation of this application put it there"
+                                  : "No: this application did not install it"));
+        return installedEarlier ? 1 : 0;
+    }
     QuestionPaths paths{std::string(), destinationPath};
     const int answer = AnswerOf(DialogBoxParamA(
         instance, MAKEINTRESOURCEA(IDD_OVERWRITE_QUESTION), LiveOwner(CurrentPage.window),
@@ -145,11 +157,12 @@ int AskOverwrite(const std::string& destinationPath) {
 }
 
 void ScreenQuestions::ShowMessage(const std::string& caption, const std::string& text) {
-    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+    AskOrAnswer(nullptr, text, caption, MB_OK, IDOK);
 }
 
 bool ScreenQuestions::AskYesNoDefaultNo(const std::string& caption, const std::string& text) {
-    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_YESNO | MB_DEFBUTTON2) == IDYES;
+    return AskOrAnswer(nullptr, text, caption, MB_YESNO | MB_DEFBUTTON2, IDNO,
+                       "the default answer") == IDYES;
 }
 
 bool ScreenQuestions::InstallAllAnswered() {
@@ -161,8 +174,8 @@ int ScreenQuestions::AskLanguageConflict() {
 }
 
 DiskPromptAnswer ScreenQuestions::AskForDisk(const std::string& caption, const std::string& text) {
-    switch (
-        MessageBoxA(LiveOwner(mainWindow), text.c_str(), caption.c_str(), MB_ABORTRETRYIGNORE)) {
+    switch (AskOrAnswer(LiveOwner(mainWindow), text, caption, MB_ABORTRETRYIGNORE, IDABORT,
+                        "no one can insert the disk; the installation is taken back")) {
     case IDRETRY:
         return DiskPromptAnswer::Retry;
     case IDABORT:
@@ -173,5 +186,5 @@ DiskPromptAnswer ScreenQuestions::AskForDisk(const std::string& caption, const s
 }
 
 bool ScreenQuestions::AskQuit(const std::string& caption, const std::string& text) {
-    return MessageBoxA(LiveOwner(mainWindow), text.c_str(), caption.c_str(), MB_YESNO) == IDYES;
+    return AskOrAnswer(LiveOwner(mainWindow), text, caption, MB_YESNO, IDYES) == IDYES;
 }

@@ -42,7 +42,7 @@ int AskLanguageConflict(const std::string& sourcePath, const std::string& destin
 // destination. Returns 0 No, 1 Yes, 2 Overwrite every file (which is
 // remembered, and counts as Install all too). A dialog that cannot be shown
 // counts as No.
-int AskOverwrite(const std::string& destinationPath);
+int AskOverwrite(const std::string& destinationPath, bool installedEarlier);
 
 // The questions and messages of the installation as the user sees them:
 // message boxes without owner, the language question about the two files

@@ -18,6 +18,7 @@
 #include "removal/uninstall_log.h"
 #include "platform/file_system.h"
 #include "platform/message_pump.h"
+#include "platform/run_log.h"
 #include "platform/system_libraries.h"
 
 namespace {
@@ -183,11 +184,11 @@ int MapResult(DWORD result, const ServiceSource& source, int disk, InstallQuesti
 }
 
 void TellPathTooLong(const ServiceSource& source, const std::string& path) {
-    MessageBoxA(nullptr, PathTooLongText(path).c_str(), source.Caption().c_str(), MB_OK);
+    AskOrAnswer(nullptr, PathTooLongText(path), source.Caption(), MB_OK, IDOK);
 }
 
 void TellFileInUse(const ServiceSource& source) {
-    MessageBoxA(nullptr, kFileInUseText, source.Caption().c_str(), MB_OK);
+    AskOrAnswer(nullptr, kFileInUseText, source.Caption(), MB_OK, IDOK);
 }
 
 // Asks the version service where a shared file named `name` goes
@@ -287,6 +288,7 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
         // about the temporary copy or a question about attributes.
         if ((result & VIF_SRCOLD) != 0) {
             temporary.Discard(result);
+            LogStep("kept " + inPlace + ": the copy in place is newer");
             LogSharedInPlace(inPlace);
             return 0;
         }
@@ -326,10 +328,11 @@ int InstallShared(const ServiceSource& source, const std::string& destinationNam
         CountSharedFileUse(logged.entry.path, existed);
     }
     if (library != nullptr) {
-        installationRun.entries.back().entry.registration = RegisterServer(library, destination, listed)
-                                                                ? SelfRegistration::Registered
-                                                                : SelfRegistration::NoExport;
+        installationRun.entries.back().entry.registration =
+            RegisterServer(library, destination, listed) ? SelfRegistration::Registered
+                                                         : SelfRegistration::NoExport;
     }
+    LogStep("installed shared file " + destination);
     installedPath = destination;
     return 0;
 }
@@ -355,7 +358,10 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
     const bool existed = madeDirectory
                              ? filesInMadeDirectories.count(ComparablePath(destination)) != 0
                              : FileExists(destination);
-    if (existed && !OverwriteAllAnswered() && AskOverwrite(destination) == 0) {
+    // An unattended run replaces what an earlier installation of this
+    // application put there, and nothing else.
+    if (existed && !OverwriteAllAnswered() &&
+        AskOverwrite(destination, ListedEarlier(ShortFilePathOf(destination))) == 0) {
         return 0;
     }
     // The user's file is never emptied beforehand: when the installation then
@@ -394,6 +400,7 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
     if (madeDirectory) {
         filesInMadeDirectories.insert(ComparablePath(destination));
     }
+    LogStep("installed " + destination);
     installedPath = destination;
     return 0;
 }
@@ -457,8 +464,8 @@ int InstallFileRecord(std::size_t index, std::string& installedPath) {
         DiscardStagingFile(stagingPath);
         variables.ExpandReferences(record.destination);
         const std::string destination = CollapseBackslashes(record.destination);
-        MessageBoxA(nullptr, SplitFileNotInstalledText(destination).c_str(),
-                    FileNameOf(destination).c_str(), MB_OK | MB_ICONWARNING);
+        AskOrAnswer(nullptr, SplitFileNotInstalledText(destination), FileNameOf(destination),
+                    MB_OK | MB_ICONWARNING, IDOK);
         return 0;
     }
     const int result = InstallFile(stagingPath, index, installedPath);

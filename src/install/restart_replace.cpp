@@ -10,6 +10,7 @@
 #include "install/conflict_dialogs.h"
 #include "install/ini_file.h"
 #include "install/run_directory.h"
+#include "platform/run_log.h"
 #include "platform/system_text.h"
 
 namespace {
@@ -173,6 +174,8 @@ int ReplaceAtRestart(const std::string& sourcePath, const std::string& destinati
                     MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) ||
         AddWininitRename(destinationPath, temporaryPath) == 0) {
         KeepRunFile(temporaryPath);
+        NoteRestartNeeded();
+        LogStep("replaced when Windows restarts: " + destinationPath);
         return 0;
     }
     DeleteRunFile(temporaryPath);

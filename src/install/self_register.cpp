@@ -1,4 +1,5 @@
 #include "install/self_register.h"
+#include "platform/run_log.h"
 
 #include "platform/system_libraries.h"
 #include "removal/uninstall_log.h"
@@ -20,9 +21,11 @@ bool RegisterServer(HMODULE library, const std::string& installedPath, bool logg
             HWND owner = IsWindow(CurrentPage.window) ? CurrentPage.window : nullptr;
             const std::string text =
                 "Registration of " + installedPath + " failed, setup will continue.";
-            MessageBoxA(owner, text.c_str(), "Server registration", MB_OK | MB_ICONERROR);
+            AskOrAnswer(owner, text, "Server registration", MB_OK | MB_ICONERROR, IDOK);
         }
     }
+    LogStep(registerServer != nullptr ? "registered " + installedPath
+                                      : "no registration: " + installedPath);
     // Logged also after a failure, so that the uninstaller tries to
     // unregister what may be half registered.
     if (logged) {

@@ -1,4 +1,5 @@
 #include "install/source_retrieval.h"
+#include "platform/run_log.h"
 
 #include <windows.h>
 
@@ -104,8 +105,8 @@ PartFetch FetchPart(std::size_t index, std::string& stagingPath) {
     }
     if (stagingPath.size() >= MAX_PATH || record.source.size() >= MAX_PATH) {
         const std::string& longPath = stagingPath.size() >= MAX_PATH ? stagingPath : record.source;
-        MessageBoxA(nullptr, PathTooLongText(longPath).c_str(),
-                    FileNameOf(record.destination).c_str(), MB_OK);
+        AskOrAnswer(nullptr, PathTooLongText(longPath), FileNameOf(record.destination), MB_OK,
+                    IDOK);
         return SkipPart(stagingPath);
     }
 
@@ -115,7 +116,7 @@ PartFetch FetchPart(std::size_t index, std::string& stagingPath) {
             const std::string shownPath = stagingPath.empty() ? StagingNameOf(record) : stagingPath;
             const std::string text =
                 "Could not create the file " + shownPath + ", setup cannot join the file.";
-            MessageBoxA(nullptr, text.c_str(), FileNameOf(record.destination).c_str(), MB_OK);
+            AskOrAnswer(nullptr, text, FileNameOf(record.destination), MB_OK, IDOK);
             return SkipPart(stagingPath);
         }
         FileHandle source(CreateFileA(record.source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

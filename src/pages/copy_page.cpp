@@ -17,12 +17,19 @@
 #include "platform/file_system.h"
 #include "platform/message_pump.h"
 #include "platform/quit_question.h"
+#include "platform/run_log.h"
 #include "resources/resource_ids.h"
 #include "ui/page_frame.h"
 
 bool copyStarted = false;
 
 namespace {
+
+void EndPage(HWND page, int result) {
+    if (page != nullptr) {
+        EndDialog(page, result);
+    }
+}
 
 const char kPageName[] = "DIALOG_COPY";
 
@@ -72,13 +79,19 @@ void ShowFileName(HWND page) {
 // the page and the background are painted, and answer, while it runs.
 constexpr UINT kStartCopy = WM_APP + 1;
 
+bool copyStopped = false;
+
+// The installation, on the page or, in a quiet run, without one (`page` is
+// null then: no bar or text to move).
 void RunInstallation(HWND page) {
     copyStarted = true;
     // Once the run is ending nothing more is installed or registered.
     if (QuitRequested()) {
-        EndDialog(page, kPageCancelled);
+        copyStopped = true;
+        EndPage(page, kPageCancelled);
         return;
     }
+    LogStep("installing into " + variables.Lookup("DP"));
     const std::string installDirectory = variables.Lookup("DP");
     StartInstallation();
     ResetInstallationRun();
@@ -92,9 +105,9 @@ void RunInstallation(HWND page) {
     if (!BeginUninstallLog(FileInInstallDirectory(installDirectory, "Uninstall.log"),
                            UninstallKeyPath(entry.displayName),
                            FileInInstallDirectory(installDirectory, "VLUninstall.exe"), entry)) {
-        MessageBoxA(nullptr,
+        AskOrAnswer(nullptr,
                     "UNINSTALL WILL NOT BE AVAILABLE, BECAUSE LOG FILE COULD NOT BE CREATED!",
-                    "UNEXPECTED ERROR", MB_OK);
+                    "UNEXPECTED ERROR", MB_OK, IDOK);
     }
 
     std::size_t sectionCount = 0;
@@ -103,14 +116,19 @@ void RunInstallation(HWND page) {
             ++sectionCount;
         }
     }
-    SetBarRange(page, IDC_COPY_SECTION_PROGRESS, sectionCount);
-    RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-
-    SetTimer(page, kFileNameTimer, kFileNameIntervalMs, nullptr);
+    if (page != nullptr) {
+        SetBarRange(page, IDC_COPY_SECTION_PROGRESS, sectionCount);
+        RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        SetTimer(page, kFileNameTimer, kFileNameIntervalMs, nullptr);
+    }
     const int stopped = InstallSections(page);
-    KillTimer(page, kFileNameTimer);
-    ShowFileName(page);
+    if (page != nullptr) {
+        KillTimer(page, kFileNameTimer);
+        ShowFileName(page);
+    }
+    copyStopped = stopped != 0;
     if (stopped != 0) {
+        LogStep("the installation stopped; what this run made is taken back");
         ConfirmQuit(2);
         // The quit question promised it: what this run made goes again, and
         // an earlier installation is as it was. What it replaced with the
@@ -121,12 +139,13 @@ void RunInstallation(HWND page) {
                 "Setup has stopped. Some files it installed stay, and no uninstaller is there "
                 "to remove them; they are listed in " +
                 logLeft + ".";
-            MessageBoxA(nullptr, text.c_str(), "Setup", MB_OK | MB_ICONWARNING);
+            AskOrAnswer(nullptr, text, "Setup", MB_OK | MB_ICONWARNING, IDOK);
         }
     } else {
         FinishUninstallLog();
+        LogStep("registered the Uninstall entry " + UninstallKeyPath(entry.displayName));
     }
-    EndDialog(page, 0);
+    EndPage(page, 0);
 }
 
 // The record that installs the uninstaller into the installation directory,
@@ -155,6 +174,11 @@ std::size_t UninstallerRecord() {
 }
 
 } // namespace
+
+int RunCopyWithoutPage() {
+    RunInstallation(nullptr);
+    return copyStopped ? 1 : 0;
+}
 
 std::string DisplayedFileName(const std::string& destination) {
     const std::size_t slash = destination.rfind('\\');

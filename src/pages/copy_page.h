@@ -17,3 +17,7 @@ int InstallSections(HWND page);
 // The file name that the page shows for a destination: the text after its
 // last backslash, or the whole destination when it holds none.
 std::string DisplayedFileName(const std::string& destination);
+
+// The copy page's work in a quiet run, without a window: 0 when every file
+// was handled, 1 when the installation stopped (and was taken back).
+int RunCopyWithoutPage();

@@ -11,6 +11,7 @@
 #include "pages/shell_browse.h"
 #include "removal/uninstall_log.h"
 #include "platform/file_system.h"
+#include "platform/run_log.h"
 #include "engine/uninstall_log_text.h"
 #include "pages/window_text.h"
 
@@ -67,6 +68,7 @@ void CreateRecordShortcut(std::size_t index, const std::string& installedPath) {
     logged.installed = linkPath;
     logged.madeByThisRun = GetFileAttributesA(linkPath.c_str()) == INVALID_FILE_ATTRIBUTES;
     if (CreateShortcut(installedPath, linkPath, record.shortcutName) == S_OK) {
+        LogStep("shortcut " + linkPath);
         LogInstalledEntry(ShortcutLogEntry(linkPath), logged);
     }
 }

@@ -1,4 +1,5 @@
 #include "platform/quit_question.h"
+#include "platform/run_log.h"
 
 #include <windows.h>
 
@@ -27,10 +28,11 @@ int ConfirmQuit(int code) {
             return 0;
         }
         questionOpen = true;
-        const int answer = MessageBoxA(nullptr,
-                                       "Are you really sure to quit setup? The application will "
-                                       "be deleted if you click on Yes",
-                                       "Quit setup", MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL);
+        const int answer =
+            AskOrAnswer(nullptr,
+                        "Are you really sure to quit setup? The application will "
+                        "be deleted if you click on Yes",
+                        "Quit setup", MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL, IDYES);
         questionOpen = false;
         if (answer == IDYES) {
             RequestQuit();
