@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/command_line.h"
 #include "engine/path_text.h"
 #include "engine/uninstall_log_read.h"
 #include "removal/removal.h"
 #include "removal/uninstall_registration.h"
+#include "platform/run_log.h"
 #include "platform/system_libraries.h"
 #include "platform/system_text.h"
 #include "uninstall/own_removal.h"
@@ -21,6 +23,7 @@ constexpr int kAllGone = 0;
 constexpr int kLeftBehind = 1;       // also when the user said No
 constexpr int kRefused = 2;          // a log that cannot be used: nothing was changed
 constexpr int kRestartNeeded = 3010; // the rest goes when Windows starts again
+constexpr int kBadSwitches = 1639;   // /quiet with a switch it does not know: nothing was changed
 
 // A log beyond this size was not written by a setup.
 constexpr DWORD kLargestLog = 16 * 1024 * 1024;
@@ -34,6 +37,7 @@ struct Run {
 };
 
 void Tell(const Run& run, const std::string& text, UINT icon) {
+    LogStep(text);
     if (!run.quiet) {
         MessageBoxA(nullptr, text.c_str(), run.caption.c_str(), MB_OK | MB_SETFOREGROUND | icon);
         return;
@@ -95,15 +99,6 @@ DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
     }
     CloseHandle(file);
     return error;
-}
-
-bool HasSwitch(int argc, char** argv, const char* name) {
-    for (int i = 1; i < argc; ++i) {
-        if (_stricmp(argv[i], name) == 0) {
-            return true;
-        }
-    }
-    return false;
 }
 
 std::string ClosingMessage(const std::string& name, const std::string& ownFile,
@@ -229,10 +224,31 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (RemoveForEndedUninstaller(__argc, __argv)) {
         return 0;
     }
+    const CommandLine switches = ParseCommandLine(GetCommandLineA());
     Run run;
-    run.quiet = HasSwitch(__argc, __argv, "/quiet");
-    const std::string ownFile = OwnPath();
-    // Not the directory to remove: a process keeps its current directory.
-    SetCurrentDirectoryA(SystemDirectoryText().c_str());
-    return Uninstall(run, ownFile);
+    run.quiet = switches.quiet;
+    quietRun = switches.quiet;
+    if (switches.hasLog) {
+        OpenRunLog(switches.logPath);
+    }
+    LogStep(std::string("VLUninstall.exe started: ") + GetCommandLineA());
+    int code = kAllGone;
+    if (switches.help) {
+        Tell(run, UninstallUsageText(), MB_ICONINFORMATION);
+    } else if (switches.quiet && (!switches.unknown.empty() || !switches.faults.empty() ||
+                                  switches.hasDir || switches.hasSections || switches.hasGroup)) {
+        // Unattended, it does only what it was told.
+        Tell(run,
+             "Unknown or malformed switches; nothing has been removed.\n" + UninstallUsageText(),
+             MB_ICONERROR);
+        code = kBadSwitches;
+    } else {
+        const std::string ownFile = OwnPath();
+        // Not the directory to remove: a process keeps its current directory.
+        SetCurrentDirectoryA(SystemDirectoryText().c_str());
+        code = Uninstall(run, ownFile);
+    }
+    LogStep("exit code " + std::to_string(code));
+    CloseRunLog();
+    return code;
 }

@@ -88,7 +88,7 @@ class Uninstaller : public ::testing::Test {
 
     std::string uninstaller() const { return dp_ + "\\VLUninstall.exe"; }
 
-    Outcome RunQuiet() {
+    Outcome RunQuiet(const std::string& switches = "") {
         const std::string outputPath = root_ + "\\output" + std::to_string(++runs_) + ".txt";
         SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
         HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
@@ -97,7 +97,7 @@ class Uninstaller : public ::testing::Test {
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = startup.hStdError = output;
-        std::string command = "\"" + uninstaller() + "\" /quiet";
+        std::string command = "\"" + uninstaller() + "\" /quiet " + switches;
         PROCESS_INFORMATION process = {};
         Outcome outcome;
         if (CreateProcessA(uninstaller().c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr,
@@ -122,6 +122,8 @@ TEST_F(Uninstaller, RemovesWhatTheLogNamesAndLeavesWhatCannotGoForTheNextRun) {
     const std::string held = dp_ + "\\app.exe";
     // Listed twice, the file another program uses still loses one use only.
     WriteLog(Install() + SharedLogEntry(DirectoryOf(kept_), "kept.dll"), RegistryLogPart(app_));
+    EXPECT_EQ(RunQuiet("/bogus").exitCode, 1639u) << "a switch it does not know changes nothing";
+    EXPECT_TRUE(Exists(held));
     {
         PendingRenames pending;
         PendingRenames::Block();
@@ -134,8 +136,9 @@ TEST_F(Uninstaller, RemovesWhatTheLogNamesAndLeavesWhatCannotGoForTheNextRun) {
     }
     EXPECT_EQ(LogAfterFiles(ReadBytes(dp_ + "\\Uninstall.log")),
               ToCrLf(NonSharedEntry(uninstaller()) + NonSharedEntry(held) + RegistryLogPart(app_)));
-    const Outcome second = RunQuiet();
+    const Outcome second = RunQuiet("-LOG=" + root_ + "\\run.log");
     EXPECT_EQ(second.exitCode, 0u) << second.output;
+    EXPECT_NE(ReadBytes(root_ + "\\run.log").find("exit code 0"), std::string::npos);
     for (const std::string& path : {held, dp_ + "\\sub", group_, gone_, dp_ + "\\Uninstall.log"})
         EXPECT_FALSE(Exists(path)) << path;
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, UninstallKey(app_), "DisplayName"), "<no key>");
