@@ -2,7 +2,9 @@
 # Builds VLSetup.exe and runs the demo installation of examples/demo/ under Wine.
 # With a display (DISPLAY set, VL_HEADLESS unset) the wizard is yours to click
 # through; otherwise the end-to-end driver goes through every page on a virtual
-# display and saves a screenshot of each page in build/demo/shots/.
+# display and saves a screenshot of each page in build/demo/shots/. With
+# VL_QUIET=1 it installs the demo unattended (VLSetup.exe /quiet /log=...), as a
+# deployment tool would, and prints the run's log and its exit code.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -58,7 +60,13 @@ installed="$WINEPREFIX/drive_c/$programs/Velmora Demo"
 rm -rf "$installed"
 rm -rf "$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Velmora Demo"
 
-if [ "$headless" = 0 ]; then
+if [ -n "${VL_QUIET:-}" ]; then
+    echo "== installing unattended: VLSetup.exe /quiet /log=install.log"
+    (cd "$demo" && "$VL_WINE" VLSetup.exe /quiet /log=install.log) || status=$?
+    echo "exit code ${status:-0}"
+    echo "== install.log"
+    tr -d '\r' <"$demo/install.log" | iconv -f CP1252 -t UTF-8
+elif [ "$headless" = 0 ]; then
     echo "== running the wizard on $DISPLAY"
     (cd "$demo" && "$VL_WINE" VLSetup.exe) || true
 else
