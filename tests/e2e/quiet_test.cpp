@@ -102,5 +102,46 @@ INSTANTIATE_TEST_SUITE_P(
         QuietCase{"BadSwitch", "/bogus", kSections + kPages, 1639, {}, "unknown switch: /bogus"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Unattended, the overwrite question is answered Yes only for what an earlier installation of
+// the application put there: a repair replaces its own file, never the user's.
+TEST_F(E2eTest, QuietRunOverwritesOnlyWhatTheApplicationInstalled) {
+    Put("target\\other.txt", "the user's");
+    ASSERT_TRUE(WriteBytes(At("SetupScript.ini"),
+                           Header() + Script({AddFile("app.txt", "app.txt"),
+                                              AddFile("other.txt", "other.txt"), "ShowCopy();"})));
+    for (const char* version : {"version 1", "version 2"}) {
+        Put("app.txt", version);
+        Put("other.txt", version);
+        Wizard run(SetupExe(), SetupDir(), "/quiet /log=" + At("run.log"));
+        EXPECT_EQ(run.WaitForExit(), std::optional<int>(0));
+        EXPECT_EQ(ReadBytes(Target("app.txt")), version);
+        EXPECT_EQ(ReadBytes(Target("other.txt")), "the user's");
+    }
+}
+
+// A shared library in use is replaced when Windows restarts: installed, and the exit code
+// asks for the restart.
+TEST_F(E2eTest, QuietRunWithAFileReplacedAtRestartEndsWith3010) {
+    PendingRenames renames;
+    const std::string busy = SystemDirectory() + "\\vle2e_quiet.dll";
+    ASSERT_TRUE(CopyFileA(WinePath(VL_TEST_FILES "/vlsrv_2_0.dll").c_str(), busy.c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA(WinePath(VL_TEST_FILES "/vlsrv_3_1.dll").c_str(), At("new.dll").c_str(), FALSE));
+    ASSERT_TRUE(
+        WriteBytes(At("SetupScript.ini"),
+                   Header() + Script({AddFile("new.dll", "vle2e_quiet.dll",
+                                              R"("Main", "1", "1", "0", "0", "0", "0", "")"),
+                                      "ShowCopy();"})));
+    HANDLE held = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    Wizard run(SetupExe(), SetupDir(), "/quiet /log=" + At("run.log"));
+    EXPECT_EQ(run.WaitForExit(), std::optional<int>(3010)) << ReadBytes(At("run.log"));
+    CloseHandle(held);
+    EXPECT_NE(ReadBytes(At("run.log")).find("replaced when Windows restarts: " + busy),
+              std::string::npos);
+    DeleteFileA(busy.c_str());
+    ForgetSharedCount(busy);
+}
+
 } // namespace
 } // namespace e2e
