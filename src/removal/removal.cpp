@@ -583,12 +583,30 @@ std::vector<std::string> InstalledDirectories(const std::vector<UninstallLogEntr
     return directories;
 }
 
-DWORD WriteUninstallLogFile(const std::string& path, const UninstallLog& log,
-                            const std::string& recordKey) {
-    const std::string bytes = ToCrLf(UninstallLogText(log, TodaysLocalDate()));
-    if (!recordKey.empty()) {
-        WriteLogRecord(recordKey, LogRecordText(LogStateOf(bytes)));
+DWORD ReadUninstallLogBytes(const std::string& path, std::string& bytes) {
+    // A log beyond this size was not written by a setup.
+    constexpr DWORD kLargestLog = 16 * 1024 * 1024;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return GetLastError();
     }
+    DWORD error = ERROR_SUCCESS;
+    const DWORD size = GetFileSize(file, nullptr);
+    if (size == INVALID_FILE_SIZE || size > kLargestLog) {
+        error = ERROR_FILE_TOO_LARGE;
+    } else {
+        bytes.assign(size, '\0');
+        DWORD read = 0;
+        if (size > 0 && (!ReadFile(file, &bytes[0], size, &read, nullptr) || read != size)) {
+            error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_READ_FAULT;
+        }
+    }
+    CloseHandle(file);
+    return error;
+}
+
+DWORD WriteWholeFile(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
@@ -604,6 +622,21 @@ DWORD WriteUninstallLogFile(const std::string& path, const UninstallLog& log,
         CloseHandle(file);
     }
     return error;
+}
+
+bool IsPlainFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+DWORD WriteUninstallLogFile(const std::string& path, const UninstallLog& log,
+                            const std::string& recordKey) {
+    const std::string bytes = ToCrLf(UninstallLogText(log, TodaysLocalDate()));
+    if (!recordKey.empty()) {
+        WriteLogRecord(recordKey, LogRecordText(LogStateOf(bytes)));
+    }
+    return WriteWholeFile(path, bytes);
 }
 
 void RemoveEntries(const std::vector<UninstallLogEntry>& entries, const RemovalOptions& options,

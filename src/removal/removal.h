@@ -84,6 +84,18 @@ struct RemovalReport {
     UninstallLog remaining; // what is still to remove, as the rewritten log lists it
 };
 
+// An uninstall log read whole: ERROR_SUCCESS, or the error that kept it from
+// being read (ERROR_FILE_TOO_LARGE beyond what a setup writes). A link in its
+// place is not followed.
+unsigned long ReadUninstallLogBytes(const std::string& path, std::string& bytes);
+
+// `bytes` as the whole file at `path`, replacing what is there. Returns
+// ERROR_SUCCESS or the platform's error.
+unsigned long WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// Whether `path` is a file, not a folder nor a link.
+bool IsPlainFile(const std::string& path);
+
 // Writes `log` to `path` as the setup writes it, replacing what is there,
 // after recording it in the Uninstall key `recordKey` (none when empty).
 // Returns ERROR_SUCCESS or the platform's error.

@@ -10,29 +10,6 @@
 #include "removal/removal.h"
 #include "removal/uninstall_log.h"
 
-namespace {
-
-bool IsFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    const bool done =
-        file != INVALID_HANDLE_VALUE &&
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size();
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-    }
-    return done;
-}
-
-} // namespace
 
 std::string TakeBackInstallation() {
     InstallationRun& run = installationRun;
@@ -96,12 +73,12 @@ std::string TakeBackInstallation() {
     if (!runLeftAnything) {
         // Nothing of this run is left: the earlier installation as it was.
         if (run.earlier.logFound) {
-            WriteBytes(run.logPath, run.earlier.bytes);
+            WriteWholeFile(run.logPath, run.earlier.bytes);
         } else {
             DeleteFileA(run.logPath.c_str());
         }
         RestoreUninstallKey(run.keyPath, run.earlier.key);
-    } else if (!run.keyPath.empty() && IsFile(run.uninstallerPath)) {
+    } else if (!run.keyPath.empty() && IsPlainFile(run.uninstallerPath)) {
         RestoreUninstallKey(run.keyPath, run.earlier.key);
         UninstallEntryValues values = run.entryValues;
         values.installedBytes = run.installedBytes;

@@ -13,36 +13,10 @@ namespace {
 
 HANDLE logFile = INVALID_HANDLE_VALUE;
 
-// A log beyond this size was not written by a setup.
-constexpr DWORD kLargestLog = 16 * 1024 * 1024;
-
-bool ReadLog(const std::string& path, std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const DWORD size = GetFileSize(file, nullptr);
-    DWORD read = 0;
-    bool done = size != INVALID_FILE_SIZE && size <= kLargestLog;
-    if (done) {
-        bytes.assign(size, '\0');
-        done = size == 0 || (ReadFile(file, &bytes[0], size, &read, nullptr) && read == size);
-    }
-    CloseHandle(file);
-    return done;
-}
-
-bool IsFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
-}
-
 void ReadEarlierInstallation(InstallationRun& run) {
     EarlierInstallation& earlier = run.earlier;
     earlier.key = SnapshotUninstallKey(run.keyPath);
-    earlier.logFound = ReadLog(run.logPath, earlier.bytes);
+    earlier.logFound = ReadUninstallLogBytes(run.logPath, earlier.bytes) == ERROR_SUCCESS;
     if (!earlier.logFound) {
         return;
     }
@@ -61,7 +35,7 @@ void ReadEarlierInstallation(InstallationRun& run) {
     std::set<std::string> seen;
     for (const UninstallLogEntry& entry : log.entries) {
         WIN32_FILE_ATTRIBUTE_DATA data;
-        if (seen.insert(ComparablePath(entry.path)).second && IsFile(entry.path) &&
+        if (seen.insert(ComparablePath(entry.path)).second && IsPlainFile(entry.path) &&
             GetFileAttributesExA(entry.path.c_str(), GetFileExInfoStandard, &data)) {
             run.carried.push_back(entry);
             run.installedBytes +=

@@ -25,8 +25,6 @@ constexpr int kRefused = 2;          // a log that cannot be used: nothing was c
 constexpr int kRestartNeeded = 3010; // the rest goes when Windows starts again
 constexpr int kBadSwitches = 1639;   // /quiet with a switch it does not know: nothing was changed
 
-// A log beyond this size was not written by a setup.
-constexpr DWORD kLargestLog = 16 * 1024 * 1024;
 
 // How many lines of a list a message shows before it counts the rest.
 constexpr std::size_t kListedLines = 15;
@@ -79,27 +77,6 @@ std::string OwnPath() {
     return std::string();
 }
 
-// The whole file, or the error that kept it from being read.
-DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return GetLastError();
-    }
-    DWORD error = ERROR_SUCCESS;
-    const DWORD size = GetFileSize(file, nullptr);
-    if (size == INVALID_FILE_SIZE || size > kLargestLog) {
-        error = ERROR_FILE_TOO_LARGE;
-    } else {
-        bytes.assign(size, '\0');
-        DWORD read = 0;
-        if (size > 0 && (!ReadFile(file, &bytes[0], size, &read, nullptr) || read != size)) {
-            error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_READ_FAULT;
-        }
-    }
-    CloseHandle(file);
-    return error;
-}
 
 std::string ClosingMessage(const std::string& name, const std::string& ownFile,
                            const RemovalReport& report) {
@@ -127,7 +104,7 @@ int Uninstall(Run& run, const std::string& ownFile) {
     const std::string directory = DirectoryOf(ownFile);
     const std::string logPath = directory + "\\Uninstall.log";
     std::string text;
-    const DWORD readError = ReadWholeFile(logPath, text);
+    const DWORD readError = ReadUninstallLogBytes(logPath, text);
     if (readError == ERROR_FILE_NOT_FOUND || readError == ERROR_PATH_NOT_FOUND) {
         Tell(run,
              "There is nothing to do: no uninstall log lies in " + directory +
