@@ -10,7 +10,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 seconds="${VL_FUZZ_SECONDS:-60}"
 jobs=$(nproc 2>/dev/null || echo 2)
-targets=(fuzz_script_reader fuzz_expand_references fuzz_ini_parse fuzz_uninstall_log)
+targets=(fuzz_script_reader fuzz_expand_references fuzz_ini_parse fuzz_uninstall_log fuzz_command_line)
 
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVL_FUZZ=ON -DVL_SANITIZE=ON >/dev/null

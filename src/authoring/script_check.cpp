@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -12,6 +13,8 @@
 
 #include "engine/interpreter.h"
 #include "engine/lenient_number.h"
+#include "engine/model.h"
+#include "engine/page_rules.h"
 #include "engine/variables.h"
 
 namespace fs = std::filesystem;
@@ -20,6 +23,9 @@ namespace {
 
 const char* const kPageNames[] = {"DIALOG_WELCOME", "DIALOG_DEST", "DIALOG_SECTIONS",
                                   "DIALOG_PROGRAMGROUP", "DIALOG_COPY"};
+// The statement that shows each page of kPageNames.
+const char* const kPageStatements[] = {"ShowWelcome", "ShowDest", "ShowSections",
+                                       "ShowProgramGroup", "ShowCopy"};
 const char* const kControlTypes[] = {
     "CHECKBOX", "CHECKBOX_BTNSTYLE", "OPTION", "OPTION_BTNSTYLE", "LABEL", "EDIT"};
 const char* const kBuiltInVariables[] = {"SP", "SETUPFILE", "WINPATH", "SYSPATH", "DP"};
@@ -223,6 +229,7 @@ class Checker {
     void CheckAddFile(int index);
     void CheckSplitPart(int index);
     void CheckSource(int index);
+    void FollowQuietRun(int index, const std::string& name);
     void Finish();
 
     const ScriptReader& reader_;
@@ -243,10 +250,18 @@ class Checker {
     bool uninstallerAdded_ = false;
     // Split files still being joined: the first part, by destination name.
     std::map<std::string, int> openSplitFiles_;
+    // What a quiet run has at each statement, built as the interpreter builds
+    // it. The machine's folders (SP, WINPATH, SYSPATH, DP) are unknown here and
+    // read as empty. A wrong argument count ends the run.
+    VariableStore quietVariables_;
+    InstallationModel quietModel_;
+    bool quietRunEnded_ = false;
 };
 
 void Checker::Report(ScriptPosition position, Severity severity, std::string message) {
-    (severity == Severity::Error ? report_.errors : report_.warnings) += 1;
+    (severity == Severity::Error     ? report_.errors
+     : severity == Severity::Warning ? report_.warnings
+                                     : report_.notes) += 1;
     if (report_.diagnostics.size() < options_.maxKept) {
         report_.diagnostics.push_back(Diagnostic{position, severity, std::move(message)});
     }
@@ -301,6 +316,7 @@ void Checker::CheckStatement(int index) {
         return;
     }
     if (count != expected) {
+        quietRunEnded_ = true;
         Report(at, Severity::Error,
                name + " takes " + std::to_string(expected) + " argument" +
                    (expected == 1 ? "" : "s") + ", not " + std::to_string(count) +
@@ -308,6 +324,9 @@ void Checker::CheckStatement(int index) {
         return;
     }
     CheckReferences(index);
+    if (options_.quietReady && !quietRunEnded_) {
+        FollowQuietRun(index, name);
+    }
     if (name == "SetAppName") {
         variables_.Assign("APPNAME", Expanded(index, 0));
         for (const char* set : {"APPNAME", "PROGRAMGROUP", "DP"}) {
@@ -488,6 +507,52 @@ void Checker::CheckSource(int index) {
     const bool exists = options_.sourceExists ? options_.sourceExists(path) : files_.Exists(path);
     if (!exists) {
         ReportAt(index, 0, Severity::Error, "source file " + Quoted(path) + " does not exist");
+    }
+}
+
+void Checker::FollowQuietRun(int index, const std::string& name) {
+    std::vector<std::string> a;
+    const unsigned expanded = CommandExpandedArguments(name);
+    for (int argument = 0; argument < reader_.ArgumentCount(index); ++argument) {
+        a.emplace_back(Arg(index, argument));
+        if ((expanded & (1u << argument)) != 0) {
+            quietVariables_.ExpandReferences(a.back());
+        }
+    }
+    const ScriptPosition at = reader_.StatementPosition(index);
+    if (name == "SetAppName") {
+        quietVariables_.Assign("APPNAME", a[0]);
+        quietVariables_.Assign("PROGRAMGROUP", a[0]);
+    } else if (name == "SetVariable") {
+        quietVariables_.Assign(a[0], a[1]);
+    } else if (name == "SetDeveloperName" || name == "SetCaption" || name == "SetWelcomeString2") {
+        const char* variable = name == "SetDeveloperName" ? "DEVELOPERNAME"
+                               : name == "SetCaption"     ? "CAPTION"
+                                                          : "WELCOMESTRING2";
+        quietVariables_.Assign(variable, a[0]);
+    } else if (name == "SetWelcomeString") {
+        quietVariables_.Assign("WELCOMESTRING_CAP", a[1]);
+        quietVariables_.Assign("WELCOMESTRING", a[0]);
+    } else if (name == "AddWindow") {
+        WindowRecord window;
+        window.page = a[0];
+        window.name = a[1];
+        window.type = a[2];
+        window.text = a[3];
+        quietModel_.windows.push_back(window);
+    } else if (name == "SetNextDynamicState" || name == "CheckButton") {
+        quietModel_.deferredStatements.push_back(
+            DeferredStatement{name, a, static_cast<int32_t>(a.size())});
+    } else if (name == "ShowMessage" && a[3] == "NOW") {
+        Report(at, Severity::Note,
+               "a quiet run writes this message to its log instead of showing it");
+    }
+    for (std::size_t page = 0; page < std::size(kPageStatements); ++page) {
+        std::string blocking;
+        if (name == kPageStatements[page] &&
+            !NextEnabledUntouched(kPageNames[page], quietModel_, quietVariables_, blocking)) {
+            Report(at, Severity::Warning, "a quiet run stops here: " + blocking);
+        }
     }
 }
 

@@ -85,9 +85,8 @@ std::vector<std::string> SectionNames(const std::string& list) {
 bool TakeSwitch(const Argument& argument, CommandLine& parsed) {
     const std::string& text = argument.value;
     const std::size_t equals = text.find('=');
-    const std::string name =
-        LowerAscii(text.substr(1, equals == std::string::npos ? equals : equals - 1));
     const bool hasValue = equals != std::string::npos;
+    const std::string name = LowerAscii(text.substr(1, hasValue ? equals - 1 : equals));
     const std::string value = hasValue ? text.substr(equals + 1) : std::string();
 
     bool* given = nullptr;
@@ -133,19 +132,6 @@ bool TakeSwitch(const Argument& argument, CommandLine& parsed) {
     return true;
 }
 
-std::string ExitCodes(const char* done, const char* failed) {
-    return std::string("Exit codes:\n"
-                       "  0     ") +
-           done +
-           "\n"
-           "  3010  done; Windows must restart to finish\n"
-           "  1603  " +
-           failed +
-           "\n"
-           "  1618  another setup or uninstaller is running; nothing changed\n"
-           "  1639  the command line is invalid; nothing changed\n";
-}
-
 const char kSwitchForms[] = "Switches may start with - as well, in any case. Quote a value\n"
                             "with blanks: /log=\"C:\\My Logs\\run.log\".\n";
 
@@ -177,8 +163,13 @@ std::string SetupUsageText() {
                "  /log=FILE           writes what the setup does to FILE\n"
                "  /?                  shows this text\n") +
            kSwitchForms +
-           ExitCodes("done, or the user cancelled",
-                     "failed, or a quiet run met a page it cannot pass");
+           "Exit codes:\n"
+           "  0     done, or the user cancelled\n"
+           "  3010  done; Windows must restart to finish\n"
+           "  1603  failed: a page needs a person, or the copy stopped and was taken back\n"
+           "  1618  another setup is running; nothing changed\n"
+           "  1639  a quiet run's command line is invalid; nothing changed\n"
+           "  1, 2  no SetupScript.ini, or a syntax error in it\n";
 }
 
 std::string UninstallUsageText() {
@@ -186,5 +177,11 @@ std::string UninstallUsageText() {
                        "  /quiet     removes the application without questions\n"
                        "  /log=FILE  writes what the uninstaller does to FILE\n"
                        "  /?         shows this text\n") +
-           kSwitchForms + ExitCodes("done", "something stays, or the uninstall log was refused");
+           kSwitchForms +
+           "Exit codes:\n"
+           "  0     everything is removed\n"
+           "  3010  done; what is in use goes when Windows restarts\n"
+           "  1     something stays, also when the answer was No (the log keeps it)\n"
+           "  2     the uninstall log is refused; nothing changed\n"
+           "  1639  a quiet run's command line is invalid; nothing changed\n";
 }

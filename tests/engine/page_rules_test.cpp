@@ -77,7 +77,7 @@ TEST(PageRules, NextRulesAppliedToTheControlsAsTheyAreCreated) {
          false,
          "the variable X holds \"\""},
         {"a later rule enables again",
-         {{"R", d, "VARIABLE", "X", "1", ""}, {"V", "X", "1"}, {"R", d, "VARIABLE", "X", "1", ""}},
+         {{"V", "X", "1"}, {"R", d, "VARIABLE", "X", "0", ""}, {"R", d, "VARIABLE", "X", "1", ""}},
          true,
          ""},
         {"an edit field's text",
