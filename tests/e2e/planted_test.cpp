@@ -158,8 +158,9 @@ TEST_F(PlantedTest, PlantedSystemLibrariesAreNotCalledAndTheCopyForTheRestartSta
 }
 
 // Each split file is joined in a fresh staging file, also after the sections page joined it
-// for its size, when its parts are listed by disk between another file's, and when it is
-// installed a second time, away from what is planted at its old name.
+// for its size, when its parts are listed by disk between another file's of the same name in
+// another folder, and when it is installed a second time, away from what is planted at its
+// old name.
 TEST_F(PlantedTest, SplitFilesAreJoinedAwayFromPlantsAndTheRunFolderGoes) {
     PlantFile("joined.txt.ToInstall.TMP");
     PlantLink("linked.txt.ToInstall.TMP");
@@ -168,7 +169,8 @@ TEST_F(PlantedTest, SplitFilesAreJoinedAwayFromPlantsAndTheRunFolderGoes) {
          {"joined.1", "linked.1", "joined.2", "linked.2", "joined.1", "joined.2"}) {
         const std::string name = part.substr(0, 6), disk = part.substr(7);
         Put("disk" + disk + "\\" + part, name + " part " + disk + ";");
-        script += AddFile("disk" + disk + "\\" + part, name + ".txt",
+        script += AddFile("disk" + disk + "\\" + part,
+                          name == "linked" ? "sub\\joined.txt" : "joined.txt",
                           "\"Main\", \"0\", \"" + disk + "\", \"1\", \"" +
                               (disk == "2" ? "1" : "0") + "\", \"0\", \"0\", \"\"") +
                   "\r\n";
@@ -178,7 +180,7 @@ TEST_F(PlantedTest, SplitFilesAreJoinedAwayFromPlantsAndTheRunFolderGoes) {
                    Answer("Overwrite file", IDC_OVERWRITE_YES), ExpectExit(0)}),
               "");
     EXPECT_EQ(ReadBytes(Target("joined.txt")), "joined part 1;joined part 2;");
-    EXPECT_EQ(ReadBytes(Target("linked.txt")), "linked part 1;linked part 2;");
+    EXPECT_EQ(ReadBytes(Target("sub\\joined.txt")), "linked part 1;linked part 2;");
     ExpectPlantsUntouched();
     EXPECT_EQ(RunFolders(), before);
 }

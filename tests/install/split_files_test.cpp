@@ -10,7 +10,7 @@
 
 // Records in script order, one letter each: the file a part belongs to, upper case for a
 // last part, '-' for a record of the file before it that is no part; and the parts that
-// start their file afresh.
+// start their file afresh. x and y share their file name in different folders.
 TEST(SplitFiles, FirstPartIsDecidedPerDestinationName) {
     const struct {
         const char* records;
@@ -27,7 +27,8 @@ TEST(SplitFiles, FirstPartIsDecidedPerDestinationName) {
             record.splitPart = *c != '-';
             record.lastPart = std::isupper(static_cast<unsigned char>(*c)) != 0;
             name = *c == '-' ? name : static_cast<char>(std::tolower(*c));
-            record.destination = std::string("[DP]\\") + name + ".bin";
+            record.destination =
+                name == 'a' ? "[DP]\\a.bin" : std::string("[DP]\\") + name + "\\same.bin";
             files.push_back(record);
         }
         for (std::size_t i = 0; i < files.size(); ++i) {
