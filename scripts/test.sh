@@ -55,6 +55,6 @@ vl_wine_warm_up
 echo "display $DISPLAY, prefix $WINEPREFIX"
 (cd "$VL_CROSS_DIR" && ctest --output-on-failure -j"$jobs" --timeout 300)
 
-stage "fuzzing the script reader, reference expansion and profile parser"
+stage "fuzzing the script reader, reference expansion, profile parser, uninstall log reader and command line"
 VL_FUZZ_SECONDS="${VL_FUZZ_SECONDS:-20}" bash scripts/fuzz.sh
 stage "all tests passed (built: $built; Windows tests run: $VL_WINE_BITS-bit)"

@@ -104,6 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckOptions options;
     options.setupDirectory = "setup";
     options.sourceExists = [](const std::string& source) { return source.size() % 2 == 0; };
+    options.quietReady = true; // the checks of a quiet run too
     CheckScript(scriptReader, options);
 
     SilentHost host;
