@@ -3,7 +3,7 @@
 set -e
 packages=(cmake make g++ clang libclang-rt-14-dev googletest clang-format
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine32:i386 wine64
-          xvfb xauth imagemagick mscompress)
+          xvfb xauth imagemagick mscompress mtools dosfstools)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -16,6 +16,9 @@ CC=clang CXX=clang++ cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DVL_SANI
 cmake --build build/asan -j"$jobs"
 (cd build/asan && ctest --output-on-failure -j"$jobs")
 
+stage "vlpack onto real floppy images and back (mtools)"
+bash scripts/floppy-roundtrip.sh build/asan
+
 export VL_FORCE_XVFB=1
 source scripts/wine-env.sh
 if [ "$VL_WINE_BITS" = 64 ]; then

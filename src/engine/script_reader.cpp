@@ -463,17 +463,81 @@ ScriptPosition ScriptReader::StatementPosition(int index) const {
     if (index < 0 || index >= StatementCount()) {
         return {};
     }
-    const uint32_t name = names_[static_cast<std::size_t>(index)];
-    return PositionAt((name & kPooled) != 0 ? EntryOffset(namePool_, name) : name);
+    return PositionAt(static_cast<uint32_t>(StatementOffset(index)));
 }
 
 ScriptPosition ScriptReader::ArgumentPosition(int index, int argument) const {
-    const uint32_t* entry = ArgumentEntry(index, argument);
-    if (entry == nullptr) {
+    if (ArgumentEntry(index, argument) == nullptr) {
         return {};
     }
-    // The argument's position is its opening quote's.
-    return PositionAt((*entry & kPooled) != 0 ? EntryOffset(argumentPool_, *entry) : *entry - 1);
+    return PositionAt(static_cast<uint32_t>(ArgumentOffset(index, argument)));
+}
+
+std::size_t ScriptReader::StatementOffset(int index) const {
+    if (index < 0 || index >= StatementCount()) {
+        return 0;
+    }
+    const uint32_t name = names_[static_cast<std::size_t>(index)];
+    return (name & kPooled) != 0 ? EntryOffset(namePool_, name) : name;
+}
+
+std::size_t ScriptReader::ArgumentOffset(int index, int argument) const {
+    const uint32_t* entry = ArgumentEntry(index, argument);
+    if (entry == nullptr) {
+        return 0;
+    }
+    // A view begins after the opening quote; a pooled entry keeps the quote's offset.
+    return (*entry & kPooled) != 0 ? EntryOffset(argumentPool_, *entry) : *entry - 1;
+}
+
+void ScriptReader::Layout(int index, StatementLayout& layout) const {
+    layout.nameParts.clear();
+    layout.lists.clear();
+    layout.arguments.clear();
+    layout.end = 0;
+    if (index < 0 || index >= StatementCount()) {
+        return;
+    }
+    const std::size_t at = StatementOffset(index);
+    const auto next = std::upper_bound(segments_.begin(), segments_.end(), at);
+    const std::size_t end = next != segments_.end() ? *next : size_;
+    const char* const text = Text();
+    const auto isName = [&](std::size_t i) {
+        return nameCharacter_[static_cast<unsigned char>(text[i])];
+    };
+    std::size_t i = at;
+    while (i < end) {
+        if (isName(i)) {
+            const std::size_t from = i;
+            while (i < end && isName(i)) {
+                ++i;
+            }
+            layout.nameParts.push_back(ScriptSpan{from, i, true});
+            continue;
+        }
+        if (text[i] != '(') {
+            ++i; // the character that ends the name is consumed
+            break;
+        }
+        const std::size_t open = i++;
+        bool listClosed = false;
+        while (i < end && !listClosed) {
+            const char c = text[i++];
+            listClosed = c == ')';
+            if (c != '"') {
+                continue;
+            }
+            const std::size_t quote = i - 1;
+            bool closed = false;
+            for (; i < end && !closed; ++i) {
+                closed = text[i] == '"' && (i + 1 == end || text[i + 1] != '"');
+                i += text[i] == '"' && !closed ? 1 : 0; // a doubled quote
+            }
+            layout.arguments.push_back(ScriptSpan{quote, i, closed});
+        }
+        layout.lists.push_back(ScriptSpan{open, i, listClosed});
+    }
+    layout.end = i;
 }
 
 void ScriptReader::Clear() {

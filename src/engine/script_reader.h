@@ -13,6 +13,23 @@ struct ScriptPosition {
     uint32_t column = 0;
 };
 
+// A part of a statement in the scanned text, from `begin` to before `end`;
+// `closed` is false when the text ended before its ")" or closing quote.
+struct ScriptSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    bool closed = true;
+};
+
+// How the reader divided a statement's text, for tools that explain what
+// became of a mistyped statement. Offsets count in ScannedText().
+struct StatementLayout {
+    std::vector<ScriptSpan> nameParts; // more than one when the name goes on after ")"
+    std::vector<ScriptSpan> lists;     // "(" to after its ")"
+    std::vector<ScriptSpan> arguments; // opening quote to after the closing quote
+    std::size_t end = 0;               // where reading goes on after the statement
+};
+
 // Turns the text of SetupScript.ini into statements: a command name and its
 // string arguments in order. Reading appends to the list; the reader never
 // reports a syntax error (odd text yields odd statements).
@@ -47,6 +64,15 @@ class ScriptReader {
     std::string_view Argument(int index, int argument) const;
     ScriptPosition StatementPosition(int index) const;
     ScriptPosition ArgumentPosition(int index, int argument) const;
+
+    // The scanned texts back to back, each up to its end-of-file mark; where a
+    // statement's name and an argument's opening quote stand in it (0 out of range).
+    std::string_view ScannedText() const { return std::string_view(Text(), size_); }
+    std::size_t StatementOffset(int index) const;
+    std::size_t ArgumentOffset(int index, int argument) const;
+    // Walks statement `index` again by the rules it was scanned with; an index
+    // out of range leaves `layout` empty. The wizard never asks for this.
+    void Layout(int index, StatementLayout& layout) const;
 
     void Clear();
 

@@ -1,85 +1,90 @@
-// vlcheck [--disks DIR] [--quiet-ready] SetupScript.ini: reports what the
-// wizard would do wrong or silently skip, in the form compilers use, so that
-// editors jump to each line. Exit code 0 without errors, 1 with errors, 2 when
-// the script cannot be read.
+// vlcheck [options] SetupScript.ini: reports what the wizard would do wrong or
+// silently skip, in the form compilers use, so that editors jump to each line.
+// Exit code 0 without errors, 1 with errors, 2 when the script cannot be read
+// or the command line is wrong.
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "authoring/check_command_line.h"
+#include "authoring/diagnostics.h"
 #include "authoring/script_check.h"
-#include "engine/script_reader.h"
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr, "usage: vlcheck [--disks DIR] [--quiet-ready] SetupScript.ini\n"
-                         "  --disks DIR    look up sources with [SP] standing for DIR (default: "
-                         "the script's folder)\n"
-                         "  --quiet-ready  also warn where VLSetup.exe /quiet cannot go on\n");
-    return 2;
-}
-
-const char* Plural(std::size_t count) {
-    return count == 1 ? "" : "s";
+bool ReadAll(FILE* file, std::string& bytes) {
+    char piece[65536];
+    for (std::size_t got = sizeof piece; got == sizeof piece;) {
+        got = std::fread(piece, 1, sizeof piece, file);
+        bytes.append(piece, got);
+    }
+    return std::ferror(file) == 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string disks;
-    std::string script;
-    bool quietReady = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--disks" && i + 1 < argc) {
-            disks = argv[++i];
-        } else if (argument == "--quiet-ready") {
-            quietReady = true;
-        } else if (argument.empty() || argument[0] == '-' || !script.empty()) {
-            return Usage();
-        } else {
-            script = argument;
+    CheckArguments arguments;
+    std::string message;
+    switch (
+        ParseCheckArguments(std::vector<std::string>(argv + 1, argv + argc), arguments, message)) {
+    case CheckCommand::Help:
+        std::fputs(CheckUsage().c_str(), stdout);
+        return 0;
+    case CheckCommand::Version:
+        std::printf("%s\n", kCheckVersion);
+        return 0;
+    case CheckCommand::Wrong:
+        std::fprintf(stderr,
+                     "vlcheck: %s\nusage: vlcheck [options] SetupScript.ini (vlcheck --help "
+                     "lists the options)\n",
+                     message.c_str());
+        return 2;
+    case CheckCommand::Run:
+        break;
+    }
+    const bool standardInput = arguments.script == "-";
+    const std::string name = standardInput ? "<stdin>" : arguments.script;
+    std::string bytes;
+    std::error_code error;
+    bool read = false;
+    if (standardInput) {
+#ifdef _WIN32
+        _setmode(_fileno(stdin), _O_BINARY); // the bytes as a file holds them
+#endif
+        read = ReadAll(stdin, bytes);
+    } else if (!std::filesystem::is_directory(arguments.script, error)) {
+        if (FILE* file = std::fopen(arguments.script.c_str(), "rb")) {
+            read = ReadAll(file, bytes);
+            std::fclose(file);
         }
     }
-    if (script.empty()) {
-        return Usage();
-    }
-    std::error_code error;
-    ScriptReader reader;
-    if (std::filesystem::is_directory(script, error) || reader.ReadScript(script) != 0) {
-        std::fprintf(stderr, "vlcheck: cannot read %s\n", script.c_str());
+    if (!read) {
+        std::fprintf(stderr, "vlcheck: cannot read %s\n", name.c_str());
         return 2;
     }
-    CheckOptions options;
-    options.setupDirectory = disks;
-    options.quietReady = quietReady;
-    if (disks.empty()) {
-        options.setupDirectory = std::filesystem::path(script).parent_path().string();
-        options.setupDirectory = options.setupDirectory.empty() ? "." : options.setupDirectory;
-    } else if (!std::filesystem::is_directory(disks, error)) {
-        std::fprintf(stderr, "vlcheck: %s is no folder\n", disks.c_str());
+    CheckOptions& options = arguments.options;
+    options.setupDirectory = arguments.disks;
+    if (arguments.disks.empty()) {
+        const std::string folder =
+            standardInput ? "" : std::filesystem::path(arguments.script).parent_path().string();
+        options.setupDirectory = folder.empty() ? "." : folder;
+    } else if (!std::filesystem::is_directory(arguments.disks, error)) {
+        std::fprintf(stderr, "vlcheck: %s is no folder\n", arguments.disks.c_str());
         return 2;
     }
 
-    const CheckReport report = CheckScript(reader, options);
+    const CheckReport report = CheckScriptBytes(bytes, options);
     for (const Diagnostic& diagnostic : report.diagnostics) {
-        std::printf("%s:%u:%u: %s: %s\n", script.c_str(), diagnostic.position.line,
-                    diagnostic.position.column,
-                    diagnostic.severity == Severity::Error     ? "error"
-                    : diagnostic.severity == Severity::Warning ? "warning"
-                                                               : "note",
-                    diagnostic.message.c_str());
+        std::fputs(RenderDiagnostic(diagnostic, name).c_str(), stderr);
     }
-    const std::size_t total = report.errors + report.warnings + report.notes;
-    if (total > report.diagnostics.size()) {
-        std::printf("%s: %zu more not shown\n", script.c_str(), total - report.diagnostics.size());
-    }
-    std::printf("%s: %zu error%s, %zu warning%s", script.c_str(), report.errors,
-                Plural(report.errors), report.warnings, Plural(report.warnings));
-    if (report.notes != 0) {
-        std::printf(", %zu note%s", report.notes, Plural(report.notes));
-    }
-    std::printf("\n");
+    std::fputs(RenderSummary(report, name).c_str(), stderr);
     return report.errors != 0 ? 1 : 0;
 }

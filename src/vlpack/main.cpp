@@ -1,77 +1,45 @@
 // vlpack --disk-size SIZE [options] SOURCE_DIR OUT_DIR: lays an application's
 // files out on numbered disk folders and prints the AddFile lines that
-// install them (or writes a complete starter script).
+// install them (or writes a complete starter script). Messages go to the
+// standard error, so that the lines can be redirected.
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
-#include "authoring/disk_layout.h"
 #include "authoring/disk_writer.h"
-
-namespace {
-
-int Usage() {
-    std::fprintf(
-        stderr,
-        "usage: vlpack --disk-size SIZE [--compress] [--script-out FILE] [--with-setup DIR]\n"
-        "              [--section NAME] [--force] SOURCE_DIR OUT_DIR\n"
-        "  --disk-size SIZE  bytes per disk: 1.44M, 650M, 720K, a byte count, 0 for one disk\n"
-        "  --compress        store files in the SZDD form where that is smaller\n"
-        "  --script-out FILE write a complete starter script instead of printing AddFile lines\n"
-        "  --with-setup DIR  put VLSetup.exe, VLUninstall.exe (if there) and the starter\n"
-        "                    script beside disk1, counted on disk 1\n"
-        "  --section NAME    the section of the files (default Program)\n"
-        "  --force           replace the disks of an earlier run in OUT_DIR\n");
-    return 2;
-}
-
-} // namespace
+#include "authoring/pack_command_line.h"
 
 int main(int argc, char** argv) {
     PackOptions options;
-    bool sized = false;
-    std::string positional[2];
-    int positionals = 0;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (argument == "--disk-size" && hasValue) {
-            sized = ParseDiskSize(argv[++i], options.diskSize);
-            if (!sized) {
-                std::fprintf(stderr, "vlpack: %s is no disk size\n", argv[i]);
-                return 2;
-            }
-        } else if (argument == "--compress") {
-            options.compress = true;
-        } else if (argument == "--force") {
-            options.force = true;
-        } else if (argument == "--script-out" && hasValue) {
-            options.scriptOut = argv[++i];
-        } else if (argument == "--with-setup" && hasValue) {
-            options.setupDirectory = argv[++i];
-        } else if (argument == "--section" && hasValue) {
-            options.section = argv[++i];
-        } else if (argument.empty() || argument[0] == '-' || positionals == 2) {
-            return Usage();
-        } else {
-            positional[positionals++] = argument;
-        }
+    std::string message;
+    switch (ParsePackArguments(std::vector<std::string>(argv + 1, argv + argc), options, message)) {
+    case PackCommand::Help:
+        std::fputs(kPackUsage, stdout);
+        return 0;
+    case PackCommand::Wrong:
+        std::fprintf(stderr, "vlpack: %s\n%.*svlpack --help lists the options\n", message.c_str(),
+                     static_cast<int>(std::string(kPackUsage).find("Lays")), kPackUsage);
+        return 2;
+    case PackCommand::Run:
+        break;
     }
-    if (!sized || positionals != 2) {
-        return Usage();
-    }
-    options.sourceDirectory = positional[0];
-    options.outputDirectory = positional[1];
 
     std::string lines;
-    std::string error;
-    const int result = PackDisks(options, lines, error);
+    PackReport report;
+    const int result = PackDisks(options, lines, report);
+    for (const std::string& warning : report.warnings) {
+        std::fprintf(stderr, "vlpack: warning: %s\n", warning.c_str());
+    }
+    for (const std::string& error : report.errors) {
+        std::fprintf(stderr, "vlpack: error: %s\n", error.c_str());
+    }
     if (result != 0) {
-        std::fprintf(stderr, "vlpack: %s\n", error.c_str());
         return result;
     }
     if (options.scriptOut.empty()) {
         std::fputs(lines.c_str(), stdout);
     }
+    std::fputs(PackSummary(options, report).c_str(), stderr);
     return 0;
 }

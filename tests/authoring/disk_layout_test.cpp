@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <cstdio>
 #include <random>
 #include <sstream>
 
@@ -26,22 +27,81 @@ std::string Fresh(const std::string& name) {
 }
 
 int Pack(const PackOptions& options, std::string* lines = nullptr) {
-    std::string printed, error;
-    return PackDisks(options, lines != nullptr ? *lines : printed, error);
+    std::string printed;
+    PackReport report;
+    return PackDisks(options, lines != nullptr ? *lines : printed, report);
 }
 
 } // namespace
 
-TEST(DiskSize, ReadsFloppyAndBinarySizes) {
-    const std::pair<const char*, uint64_t> valid[] = {
-        {"1.44M", 1474560}, {"650M", 650ull << 20}, {"720K", 737280}, {"4096", 4096}, {"0", 0}};
-    for (const auto& [text, bytes] : valid) {
-        uint64_t parsed = 1;
-        EXPECT_TRUE(ParseDiskSize(text, parsed) && parsed == bytes) << text;
+TEST(DiskSize, NamesMediaWithTheirFormattedCapacityOrCountsBytes) {
+    const struct {
+        const char* text;
+        uint32_t cluster;
+        Medium medium;
+        const char* refusal; // null: taken
+    } rows[] = {{"1.44M", 0, {1457664, 512, 224, false}, nullptr},
+                {"1.44mb", 0, {1457664, 512, 224, false}, nullptr},
+                {"720K", 0, {730112, 1024, 112, false}, nullptr},
+                {"1.2M", 0, {1213952, 512, 224, false}, nullptr},
+                {"2.88M", 0, {2931712, 1024, 224, false}, nullptr},
+                {"650M", 0, {650ull << 20, 2048, 0, true}, nullptr},
+                {"700MB", 0, {700ull << 20, 2048, 0, true}, nullptr},
+                {"4096", 0, {4096, 512, 0, false}, nullptr},
+                {"1.5K", 1024, {1536, 1024, 0, false}, nullptr},
+                {"0", 0, {0, 512, 0, false}, nullptr},
+                {"", 0, {}, "1.44M, 1.2M, 720K"},
+                {"1.", 0, {}, "give"},
+                {"12X", 0, {}, "give"},
+                {"99999999999999999999G", 0, {}, "give"},
+                {"1", 0, {}, "no cluster"},
+                {"0.0001K", 0, {}, "no cluster"},
+                {"1.44M", 1024, {}, "clusters of 512"}};
+    for (const auto& row : rows) {
+        Medium m;
+        std::string said;
+        EXPECT_EQ(ParseMedium(row.text, row.cluster, m, said), row.refusal == nullptr) << row.text;
+        EXPECT_TRUE(row.refusal != nullptr
+                        ? said.find(row.refusal) != std::string::npos
+                        : m.dataBytes == row.medium.dataBytes &&
+                              m.clusterBytes == row.medium.clusterBytes &&
+                              m.rootEntries == row.medium.rootEntries && m.cd == row.medium.cd)
+            << row.text << ": " << said;
     }
-    for (const char* text : {"", "M", "1.", "1.5", "-1", "12X", "99999999999999999999G"}) {
-        uint64_t parsed = 0;
-        EXPECT_FALSE(ParseDiskSize(text, parsed)) << text;
+}
+
+// The numbers of files that mcopy fits onto a floppy made by mkfs.fat: a
+// file takes whole clusters, and its name 32-byte slots in the folder disk1
+// (three for a long name); VLSetup.exe in the root takes its clusters.
+TEST(DiskPlan, FillsAFormattedMediumToItsLastCluster) {
+    const struct {
+        const char* medium;
+        const char* name;
+        uint64_t setup;
+        std::size_t onDisk1;
+    } rows[] = {{"1.44M", "f%04d.bin", 0, 1380},
+                {"720K", "f%04d.bin", 0, 691},
+                {"1.44M", "Long file name %04d.txt", 0, 1301},
+                {"1.44M", "f%04d.bin", 493056, 913},
+                {"8192", "f%04d.bin", 0, 7}}; // less a cluster for the root, one for disk1
+    for (const auto& row : rows) {
+        Medium medium;
+        std::string reason;
+        ASSERT_TRUE(ParseMedium(row.medium, 0, medium, reason));
+        std::vector<PackedFile> files;
+        for (int i = 0; i < 2100; ++i) {
+            char name[64];
+            std::snprintf(name, sizeof name, row.name, i);
+            files.push_back(PackedFile{name, name, 700});
+        }
+        std::vector<DiskPiece> pieces;
+        const std::vector<PackedFile> setup(row.setup != 0,
+                                            PackedFile{"VLSetup.exe", "VLSetup.exe", row.setup});
+        ASSERT_TRUE(PlanDisks(files, medium, setup, pieces, reason)) << reason;
+        EXPECT_EQ(std::count_if(pieces.begin(), pieces.end(),
+                                [](const DiskPiece& piece) { return piece.disk == 1; }),
+                  static_cast<std::ptrdiff_t>(row.onDisk1))
+            << row.medium << " " << row.name;
     }
 }
 
@@ -60,9 +120,9 @@ TEST(DiskPack, EveryFileComesBackWholeAndNoDiskOverflows) {
     for (const auto& [name, bytes] : files) {
         WriteBytes(fs::path(options.sourceDirectory) / name, bytes);
     }
-    for (const uint64_t diskSize : {0, 1000, 4096, 100000}) {
+    for (const uint64_t diskSize : {0, 2048, 4096, 100000}) {
         options.outputDirectory = Fresh("out");
-        options.diskSize = diskSize;
+        options.medium.dataBytes = diskSize;
         std::string lines;
         ASSERT_EQ(Pack(options, &lines), 0);
         ScriptReader reader;
@@ -102,9 +162,9 @@ TEST(DiskPack, StarterScriptWithSetupFilesPassesTheChecker) {
     WriteBytes(fs::path(options.setupDirectory) / "VLSetup.exe", std::string(500, 'S'));
     WriteBytes(fs::path(options.setupDirectory) / "VLUninstall.exe", std::string(200, 'U'));
     options.compress = true;
-    options.diskSize = 1024;
+    options.medium.dataBytes = 1024;
     EXPECT_EQ(Pack(options), 1) << "setup files and script do not fit disk 1";
-    options.diskSize = 4096;
+    options.medium.dataBytes = 8192;
     ASSERT_EQ(Pack(options), 0);
 
     ScriptReader reader;
@@ -115,6 +175,7 @@ TEST(DiskPack, StarterScriptWithSetupFilesPassesTheChecker) {
     EXPECT_EQ(report.errors + report.warnings, 0u)
         << (report.diagnostics.empty() ? "" : report.diagnostics[0].message);
     EXPECT_TRUE(fs::exists(fs::path(options.outputDirectory) / "disk1" / "app.tx_"));
+    EXPECT_EQ(reader.Argument(3, 0), "[SP]\\VLUninstall.exe") << "before the files of disk 1";
 }
 
 TEST(DiskPack, RefusesOverlappingFoldersAndAnEarlierRunWithoutForce) {

@@ -42,7 +42,7 @@ TEST(PackedDisks, TheWizardInstallsThemByteForByte) {
     }
     const std::pair<std::string, std::string> files[] = {
         {"readme.txt", std::string(9000, 'r') + "end"},
-        {"data.bin", RandomBytes(9000, 3)}, // on three disks
+        {"data.bin", RandomBytes(9000, 3)}, // on several disks
         {"empty.dat", ""},
         {"docs\\guide.txt", "guide"},
         {"docs\\deep\\note.txt", std::string(5000, 'n')},
@@ -55,10 +55,11 @@ TEST(PackedDisks, TheWizardInstallsThemByteForByte) {
     PackOptions options;
     options.sourceDirectory = tree;
     options.outputDirectory = FreshFolder("disks");
-    options.diskSize = 4096;
+    options.medium = Medium{4096, 512, 0, false};
     options.compress = true;
-    std::string lines, error;
-    ASSERT_EQ(PackDisks(options, lines, error), 0) << error;
+    std::string lines;
+    PackReport report;
+    ASSERT_EQ(PackDisks(options, lines, report), 0) << report.errors.front();
 
     const std::string disks = options.outputDirectory;
     const std::string app = "VLPackTest";

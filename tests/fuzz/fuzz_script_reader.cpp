@@ -1,6 +1,7 @@
 // Arbitrary bytes as SetupScript.ini: read from a file as start-up reads them,
 // and scanned as text, they give the statements and positions of their
-// normalised text (the text with no CR left); run by the interpreter with a
+// normalised text (the text with no CR left), and each statement's layout
+// walks to its name and arguments again; run by the interpreter with a
 // host that shows nothing and leaves every page with Next, and checked by
 // vlcheck's checker, they never crash or stop the run.
 
@@ -71,6 +72,38 @@ Statements Walk(const ScriptReader& reader) {
     return walked;
 }
 
+// The layout's name parts make the name, and its argument spans, their quotes
+// made single and CR LF made LF, the arguments.
+void CheckLayouts(const ScriptReader& reader) {
+    const std::string_view text = reader.ScannedText();
+    StatementLayout layout;
+    for (int i = 0; i < reader.StatementCount(); ++i) {
+        reader.Layout(i, layout);
+        std::string name;
+        for (const ScriptSpan& part : layout.nameParts) {
+            name += text.substr(part.begin, part.end - part.begin);
+        }
+        Check(name == reader.StatementName(i) &&
+                  layout.nameParts[0].begin == reader.StatementOffset(i) &&
+                  layout.arguments.size() == static_cast<std::size_t>(reader.ArgumentCount(i)),
+              "a layout has the statement's name and argument count");
+        for (int argument = 0; argument < reader.ArgumentCount(i); ++argument) {
+            const ScriptSpan& span = layout.arguments[static_cast<std::size_t>(argument)];
+            const std::size_t end = span.closed ? span.end - 1 : span.end;
+            std::string value;
+            for (std::size_t at = span.begin + 1; at < end; ++at) {
+                const bool pair = at + 1 < end && ((text[at] == '"' && text[at + 1] == '"') ||
+                                                   (text[at] == '\r' && text[at + 1] == '\n'));
+                value.push_back(pair && text[at] == '\r' ? '\n' : text[at]);
+                at += pair ? 1 : 0;
+            }
+            Check(value == reader.Argument(i, argument) &&
+                      span.begin == reader.ArgumentOffset(i, argument),
+                  "a layout's argument span holds the argument");
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -100,6 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ScriptReader fromFile;
     Check(fromFile.ReadScript(path) == 0, "an existing script file is read");
     Check(Walk(fromFile) == expected, "ReadScript agrees with ScanText of the normalised bytes");
+    CheckLayouts(scriptReader);
+    CheckLayouts(fromFile);
 
     CheckOptions options;
     options.setupDirectory = "setup";
