@@ -11,6 +11,7 @@
 #include "engine/uninstall_log_text.h"
 #include "engine/variables.h"
 #include "install/conflict_dialogs.h"
+#include "install/direct_copy.h"
 #include "removal/removal.h"
 #include "install/restart_replace.h"
 #include "install/self_register.h"
@@ -365,15 +366,30 @@ int InstallNonShared(const ServiceSource& source, const std::string& expandedDes
         return 0;
     }
     // The user's file is never emptied beforehand: when the installation then
-    // fails, it must still be there. A missing destination is left to the
-    // service to make, so that nothing is there when it is not installed.
+    // fails, it must still be there. A missing destination is made new and
+    // removed again when the copy fails, so that nothing is there when it is
+    // not installed.
     // Installed under its long name: the service replaces the destination by
     // a file of exactly the name it is given.
     ServiceTemporaryFile temporary;
     temporary.directory = ServiceDirectoryOf(directory);
     ScreenQuestions questions;
+    // Nothing in place: a plain copy leaves what the service would.
+    bool direct = !existed;
     for (;;) {
-        const DWORD result = temporary.Install(VIFF_FORCEINSTALL, source, name, nullptr);
+        DWORD result = 0;
+        if (direct) {
+            const auto copy = [&] {
+                return static_cast<DWORD>(CopyDirectly(source.Path(), destination));
+            };
+            result = source.large ? RunWhileAnswering(copy) : copy();
+            if (result == kTakeTheService) {
+                direct = false;
+                continue;
+            }
+        } else {
+            result = temporary.Install(VIFF_FORCEINSTALL, source, name, nullptr);
+        }
         const int action = MapResult(result, source, disk, questions);
         if (action == kActionInstalled || action == kActionForce) {
             break;
