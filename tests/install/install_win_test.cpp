@@ -66,6 +66,99 @@ TEST_F(InstallTest, AFileNotInstalledLeavesTheDestinationAsItWas) {
     }
 }
 
+// The version service in front of the real one, counting its calls.
+struct CountedService {
+    static inline int calls = 0;
+    static inline decltype(&::VerInstallFileA) service = nullptr;
+    static DWORD WINAPI Install(DWORD flags, LPSTR name, LPSTR destinationName, LPSTR directory,
+                                LPSTR destinationDirectory, LPSTR current, LPSTR temporary,
+                                PUINT length) {
+        ++calls;
+        return service(flags, name, destinationName, directory, destinationDirectory, current,
+                       temporary, length);
+    }
+    CountedService() {
+        calls = 0;
+        service = SystemFunctions().VerInstallFileA;
+        SystemFunctions().VerInstallFileA = &Install;
+    }
+    ~CountedService() { SystemFunctions().VerInstallFileA = service; }
+};
+
+std::string Stamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return std::to_string(data.dwFileAttributes) + " " +
+           std::to_string(data.ftLastWriteTime.dwHighDateTime) + ":" +
+           std::to_string(data.ftLastWriteTime.dwLowDateTime) + " " + ReadBytes(path);
+}
+
+// A file with nothing in its place is copied without the service, and leaves what the service
+// leaves (bytes, attributes of a read-only source from a CD, its time of the last change). A
+// name that appears behind the run's back goes the service's way; a copy that fails leaves
+// nothing.
+TEST_F(InstallTest, DirectCopyLeavesWhatTheServiceLeaves) {
+    const FILETIME old = {0x12345678, 0x01c08d96};
+    const std::string byService = root + "\\service";
+    const struct {
+        const char* name;
+        bool plantAfterTheCheck, breaksOff;
+        int serviceCalls;
+        std::vector<Box> boxes;
+    } rows[] = {
+        {"new file", false, false, 0, {}},
+        {"name appears", true, false, 1, {}},
+        {"source breaks off", false, true, 0, {{"vltest-copy", {IDIGNORE}}}},
+    };
+    for (const auto& row : rows) {
+        Fresh();
+        Add("first.txt", "first", "[DP]\\made\\first.txt");
+        FileRecord& record = Add("a.txt", std::string(1500000, 'x'), "[DP]\\made\\a.txt");
+        HANDLE source = CreateFileA(record.source.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+        SetFileTime(source, &old, &old, &old);
+        CloseHandle(source);
+        SetFileAttributesA(record.source.c_str(), FILE_ATTRIBUTE_READONLY);
+        // A source that gives some bytes, then fails: a pipe whose end goes away.
+        std::thread pipe;
+        if (row.breaksOff) {
+            record.source = "\\\\.\\pipe\\vltest-copy";
+            HANDLE server = CreateNamedPipeA(record.source.c_str(), PIPE_ACCESS_OUTBOUND,
+                                             PIPE_TYPE_BYTE, 1, 65536, 65536, 0, nullptr);
+            pipe = std::thread([server] {
+                ConnectNamedPipe(server, nullptr);
+                DWORD written = 0;
+                WriteFile(server, "some bytes", 10, &written, nullptr);
+                FlushFileBuffers(server);
+                CloseHandle(server);
+            });
+        }
+        CreateDirectoryA(byService.c_str(), nullptr);
+        std::string installedPath;
+        EXPECT_EQ(InstallFileRecord(0, installedPath), 0); // makes the directory
+        if (row.plantAfterTheCheck)
+            WriteBytes(app + "\\made\\a.txt", "planted");
+        CountedService counted;
+        Answerer answerer(row.boxes);
+        EXPECT_EQ(InstallFileRecord(1, installedPath), 0) << row.name;
+        EXPECT_EQ(answerer.Unexpected(), "") << row.name;
+        EXPECT_EQ(counted.calls, row.serviceCalls) << row.name;
+        if (row.breaksOff) {
+            pipe.join();
+            EXPECT_FALSE(Exists(app + "\\made\\a.txt")) << row.name;
+            continue;
+        }
+        char name[] = "a.txt", temporary[MAX_PATH] = "";
+        UINT length = MAX_PATH;
+        std::string directory = DirectoryWithBackslashOf(record.source), into = byService;
+        EXPECT_EQ(counted.service(VIFF_FORCEINSTALL, name, name, &directory[0], &into[0], nullptr,
+                                  temporary, &length),
+                  0u);
+        EXPECT_EQ(Stamp(app + "\\made\\a.txt"), Stamp(byService + "\\a.txt")) << row.name;
+        SetFileAttributesA(record.source.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
 // Installed as vltest_shared.dll, whatever its source is called; an older copy of that name
 // in DP is what the service finds, and it goes when the file lands in the system directory.
 TEST_F(InstallTest, SharedFileGoesWhereTheServiceSaysAndOnlyServersRegister) {
