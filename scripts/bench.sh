@@ -57,12 +57,13 @@ write_script() {
     } >"$dir/SetupScript.ini"
 }
 
+# N files of 4 KiB and one of LARGE MiB: small_payload N LARGE
 small_payload() {
-    local n="$1" dir="$bench/files-$n"
+    local n="$1" large="$2" dir="$bench/$(payload_name "$1" "$2")"
     [ -f "$dir/done" ] && return 0
     rm -rf "$dir" && mkdir -p "$dir/disk1"
     head -c $((n * 4096)) /dev/urandom | (cd "$dir/disk1" && split -b 4096 -a 5 -d --additional-suffix=.dat - f)
-    head -c $((1024 * 1024)) /dev/urandom >"$dir/disk1/large.dat"
+    head -c $((large * 1024 * 1024)) /dev/urandom >"$dir/disk1/large.dat"
     local body="" name
     for name in $(cd "$dir/disk1" && ls); do
         body+="AddFile(\"[SP]\\disk1\\$name\", \"[DP]\\$name\", \"Main\", \"0\", \"1\", \"0\", \"0\", \"0\", \"0\", \"\");"$'\r\n'
@@ -74,8 +75,9 @@ small_payload() {
 echo "== preparing payloads in $bench" >&2
 mkdir -p "$bench/files-0/disk1"
 write_script "$bench/files-0" ""
-sizes=(100 1000 5000)
-for n in "${sizes[@]}"; do small_payload "$n"; done
+payload_name() { [ "$2" = 1 ] && echo "files-$1" || echo "files-$1-$2"; }
+payloads=("100 1" "1000 1" "5000 1" "500 200")
+for p in "${payloads[@]}"; do small_payload $p; done
 if [ ! -f "$bench/huge/done" ]; then
     rm -rf "$bench/huge" && mkdir -p "$bench/huge/disk1"
     head -c $((1024 * 1024 * 1024)) /dev/urandom >"$bench/huge/disk1/huge.dat"
@@ -120,12 +122,14 @@ setup_empty=$(best_of run_setup files-0)
 ver_empty=$(best_of run_loop ver files-0)
 copy_empty=$(best_of run_loop copy files-0)
 rows=()
-for n in "${sizes[@]}"; do
-    ours=$(($(best_of run_setup "files-$n") - setup_empty))
-    ver=$(($(best_of run_loop ver "files-$n") - ver_empty))
-    copy=$(($(best_of run_loop copy "files-$n") - copy_empty))
+for p in "${payloads[@]}"; do
+    read -r n large <<<"$p"
+    name=$(payload_name "$n" "$large")
+    ours=$(($(best_of run_setup "$name") - setup_empty))
+    ver=$(($(best_of run_loop ver "$name") - ver_empty))
+    copy=$(($(best_of run_loop copy "$name") - copy_empty))
     ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
-    rows+=("| copy work, $n files of 4 KiB + 1 MiB | $ours ms | $ver ms | $copy ms | $(ratio "$ours" "$ver") | $(ratio "$ours" "$copy") |")
+    rows+=("| copy work, $n files of 4 KiB + $large MiB | $ours ms | $ver ms | $copy ms | $(ratio "$ours" "$ver") | $(ratio "$ours" "$copy") |")
 done
 
 rm -rf "$drive"
