@@ -17,6 +17,7 @@
 #include "engine/model.h"
 #include "engine/page_rules.h"
 #include "engine/variables.h"
+#include "engine/path_text.h"
 
 namespace fs = std::filesystem;
 
@@ -59,17 +60,6 @@ std::vector<const char*> VariablesSetBy(std::string_view command) {
 // Longer source paths are not looked up (the wizard cannot open them anyway);
 // the bound also keeps the folder-by-folder lookup shallow.
 constexpr std::size_t kMaxLookedUpPath = 4096;
-
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        c = LowerAscii(c);
-    }
-    return text;
-}
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {

@@ -1,4 +1,5 @@
 #include "engine/command_line.h"
+#include "engine/path_text.h"
 
 #include <cstddef>
 
@@ -41,17 +42,6 @@ std::vector<Argument> SplitArguments(const std::string& line) {
         }
     }
     return arguments;
-}
-
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        c = LowerAscii(c);
-    }
-    return text;
 }
 
 std::string Trimmed(const std::string& text) {

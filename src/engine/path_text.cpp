@@ -126,3 +126,14 @@ bool IsDeviceName(const std::string& component) {
     const char digit = name[3];
     return (digit >= '1' && digit <= '9') || digit == '\xB9' || digit == '\xB2' || digit == '\xB3';
 }
+
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        c = LowerAscii(c);
+    }
+    return text;
+}

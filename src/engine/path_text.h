@@ -46,3 +46,8 @@ bool IsOwnShortName(const std::string& name);
 // any case, also with an extension ("nul.txt") and with trailing dots or blanks
 // ("NUL ."). The superscript digits of code page 1252 count as digits there.
 bool IsDeviceName(const std::string& component);
+
+// ASCII letters in lower case, other bytes as they are (switch names, command
+// words compared without regard to case).
+char LowerAscii(char c);
+std::string LowerAscii(std::string text);

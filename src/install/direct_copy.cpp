@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "install/install_result.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -41,39 +42,11 @@ std::uint32_t CreateFailure(DWORD error) {
     }
 }
 
-class Handle {
-  public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() {
-        if (IsOpen()) {
-            CloseHandle(handle_);
-        }
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-    HANDLE Release() {
-        const HANDLE handle = handle_;
-        handle_ = INVALID_HANDLE_VALUE;
-        return handle;
-    }
-    void Close() {
-        if (IsOpen()) {
-            CloseHandle(handle_);
-            handle_ = INVALID_HANDLE_VALUE;
-        }
-    }
-
-  private:
-    HANDLE handle_;
-};
-
 } // namespace
 
 std::uint32_t CopyDirectly(const std::string& source, const std::string& destination) {
-    Handle input(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    FileHandle input(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!input.IsOpen()) {
         return kVifCannotReadSrc;
     }
@@ -90,8 +63,8 @@ std::uint32_t CopyDirectly(const std::string& source, const std::string& destina
     GetFileTime(input.Get(), nullptr, nullptr, &written);
     // Made new, never opened over something: a name that appeared since it
     // was found missing is the service's to replace, after its checks.
-    Handle output(CreateFileA(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    FileHandle output(CreateFileA(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!output.IsOpen()) {
         return CreateFailure(GetLastError());
     }

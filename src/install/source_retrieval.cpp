@@ -1,4 +1,5 @@
 #include "install/source_retrieval.h"
+#include "platform/file_system.h"
 #include "platform/run_log.h"
 
 #include <windows.h>
@@ -21,26 +22,6 @@ namespace {
 // Staging files of split files that lack a part: a skipped part adds its file,
 // a first part starting the file afresh drops it.
 std::set<std::string> incompleteSplitFiles;
-
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-    void Close() {
-        if (IsOpen()) {
-            CloseHandle(handle_);
-            handle_ = INVALID_HANDLE_VALUE;
-        }
-    }
-
-  private:
-    HANDLE handle_;
-};
 
 // Copies the rest of `from` to the end of `to` piece by piece, so that parts
 // of any size, 4 GiB and more included, need no more memory than the buffer.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -16,3 +18,30 @@ bool CreateDirectoryPath(const std::string& directory, std::vector<std::string>*
 // platform's last error tells why, ERROR_ALREADY_EXISTS when something of
 // that name is there).
 bool CreatePrivateDirectory(const std::string& directory);
+
+// A file handle closed when it goes out of scope.
+class FileHandle {
+  public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+    // Gives the handle up without closing it.
+    HANDLE Release() {
+        const HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return handle;
+    }
+    void Close() {
+        if (IsOpen()) {
+            CloseHandle(handle_);
+            handle_ = INVALID_HANDLE_VALUE;
+        }
+    }
+
+  private:
+    HANDLE handle_;
+};
