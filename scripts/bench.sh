@@ -1,8 +1,9 @@
 #!/bin/bash
 # The benchmark: builds what it needs and prints one table, every figure
 # measured in this run and in one Wine prefix (build/wineprefix-bench*):
-# - copy work of VLSetup.exe (a run with N small files of 4 KiB and one of
-#   1 MiB minus a run without files) against bare loops over the version
+# - copy work of VLSetup.exe (a run with N small files of 4 KiB and one large
+#   file, 100/1,000/5,000 beside 1 MiB and 500 beside 200 MiB, minus a run
+#   without files) against bare loops over the version
 #   service (VerInstallFileA) and over CopyFileA on the same payload, each also
 #   minus its run without files; best of VL_BENCH_ROUNDS (default 3);
 # - how long the copy page takes to answer another process during one 1 GiB

@@ -105,6 +105,33 @@ TEST(DiskPlan, FillsAFormattedMediumToItsLastCluster) {
     }
 }
 
+// A floppy's root folder has fixed slots: the setup files and the folder
+// disk1 share them, whatever room the data area has left.
+TEST(DiskPlan, TheRootFolderHoldsNoMoreThanItsSlots) {
+    const struct {
+        const char* medium;
+        int rootFiles;
+        int firstDisk; // 0: refused
+    } rows[] = {{"1.44M", 223, 1}, {"1.44M", 224, 2}, {"1.44M", 225, 0},
+                {"720K", 111, 1},  {"720K", 113, 0},  {"1M", 400, 1}};
+    for (const auto& row : rows) {
+        Medium medium;
+        std::string reason;
+        ASSERT_TRUE(ParseMedium(row.medium, 0, medium, reason));
+        std::vector<PackedFile> setup;
+        for (int i = 0; i < row.rootFiles; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "S%03d.EXE", i);
+            setup.push_back(PackedFile{name, name, 10});
+        }
+        std::vector<DiskPiece> pieces;
+        const bool planned =
+            PlanDisks({PackedFile{"a.txt", "a.txt", 10}}, medium, setup, pieces, reason);
+        EXPECT_EQ(planned, row.firstDisk != 0) << row.medium << " " << row.rootFiles;
+        EXPECT_EQ(planned ? pieces.at(0).disk : 0, row.firstDisk) << row.medium << " " << reason;
+    }
+}
+
 // Installs the printed lines as the wizard does: parts joined in order until
 // the last part.
 TEST(DiskPack, EveryFileComesBackWholeAndNoDiskOverflows) {

@@ -104,6 +104,14 @@ TEST(PackRules, EveryFileIsPackedOrNamedAndNothingIsWrittenOnAnError) {
          "[DP]\\caf\xE9.txt"},
         {"long path", [](In s, Opt) { Write(s / std::string(200, 'd') / std::string(40, 'f')); }, 0,
          "more than the 259"},
+        {"4 GiB compressed",
+         [](In s, Opt o) {
+             Write(s / "big.iso");
+             fs::resize_file(s / "big.iso", 1ull << 32); // sparse
+             Write(s / "CON"); // stops the run before anything is written
+             o.compress = true;
+         },
+         1, "src/big.iso is 4 GiB or larger and travels uncompressed"},
         {"script folder missing", [](In, Opt o) { o.scriptOut = "/nonexistent/SetupScript.ini"; },
          1, "cannot write /nonexistent/SetupScript.ini"},
         {"unreadable file",
