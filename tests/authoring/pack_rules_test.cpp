@@ -108,7 +108,7 @@ TEST(PackRules, EveryFileIsPackedOrNamedAndNothingIsWrittenOnAnError) {
          [](In s, Opt o) {
              Write(s / "big.iso");
              fs::resize_file(s / "big.iso", 1ull << 32); // sparse
-             Write(s / "CON"); // stops the run before anything is written
+             Write(s / "CON");                           // stops the run before anything is written
              o.compress = true;
          },
          1, "src/big.iso is 4 GiB or larger and travels uncompressed"},
