@@ -1,6 +1,6 @@
 #!/bin/bash
 # The floppy round trip: vlpack lays a tree of many small files and a split
-# file out for 1.44M and 720K floppies, each disk is copied onto a freshly
+# file out for 720K, 1.2M, 1.44M and 2.88M floppies, each disk is copied onto a freshly
 # formatted FAT image with mtools (nothing may be "Disk full"), and the files
 # read back from the images, joined as the AddFile lines say (and expanded
 # where compressed), must equal the tree byte for byte.
@@ -93,6 +93,8 @@ round() {
 # The real VLSetup.exe is about 480 KiB: beside it and a script of 900 files,
 # disk 1 of a 720K floppy has no room left for files.
 round plain-720K 720K 720
+round plain-1.2M 1.2M 1200
+round plain-2.88M 2.88M 2880
 if command -v msexpand >/dev/null; then
     round compressed-1.44M 1.44M 1440 --compress --with-setup "$setup"
 else
