@@ -31,8 +31,8 @@ app="$root/build/demo-app"
 rm -rf "$app"
 cp -r examples/demo/app "$app"
 cp "$cross/demo_app.exe" "$app/demo.exe"
-# Disks of 32 KiB: the program is split across two of them, and files
-# travel compressed where that makes them smaller.
+# Disks of 32 KiB (the demo fits on one; a larger program goes on as many as
+# it needs), files compressed where that makes them smaller.
 build/native/vlpack --disk-size 32K --compress "$app" "$demo" >"$root/build/demo-files.txt"
 cp "$cross/VLSetup.exe" "$cross/VLUninstall.exe" "$demo/"
 # vlpack puts every file into one section without shortcuts; the demo moves the
