@@ -298,6 +298,7 @@ class Checker {
     std::unordered_set<std::string> controlNames_;
     std::unordered_set<std::string> sections_;
     FileLookup files_;
+    bool disksHinted_ = false;
     bool uninstallerAdded_ = false;
     // Split files still being joined, by destination: their first and
     // latest part.
@@ -675,9 +676,17 @@ void Checker::CheckSource(int index) {
             ? (options_.sourceExists(path) ? SourceKind::File : SourceKind::Missing)
             : files_.Kind(path);
     if (kind != SourceKind::File) {
+        DiagnosticReporter::Related notes;
+        if (kind == SourceKind::Missing && options_.setupDirectoryGuessed && !disksHinted_) {
+            disksHinted_ = true;
+            notes.emplace_back(reader_.ArgumentOffset(index, 0),
+                               "[SP] was taken as the script's folder; when the disks lie "
+                               "elsewhere, name their folder with --disks DIR");
+        }
         ReportAt(index, 0, Severity::Error, "",
                  "source file " + Quoted(path) +
-                     (kind == SourceKind::Folder ? " is a folder, not a file" : " does not exist"));
+                     (kind == SourceKind::Folder ? " is a folder, not a file" : " does not exist"),
+                 notes);
     }
 }
 

@@ -16,6 +16,9 @@ struct CheckOptions {
     // Whether a source file exists; unset, the file system is asked (without
     // regard to case, as the wizard's file system answers).
     std::function<bool(const std::string& path)> sourceExists;
+    // Whether setupDirectory is only the script's own folder, for want of a
+    // folder given: the first missing source then says how to give one.
+    bool setupDirectoryGuessed = false;
     // Also warn where VLSetup.exe /quiet cannot go on without a person (a page
     // whose Next rules keep Next disabled), and note its other differences.
     bool quietReady = false;

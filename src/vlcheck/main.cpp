@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
         const std::string folder =
             standardInput ? "" : std::filesystem::path(arguments.script).parent_path().string();
         options.setupDirectory = folder.empty() ? "." : folder;
+        options.setupDirectoryGuessed = true;
     } else if (!std::filesystem::is_directory(arguments.disks, error)) {
         std::fprintf(stderr, "vlcheck: %s is no folder\n", arguments.disks.c_str());
         return 2;

@@ -276,9 +276,15 @@ TEST(ScriptCheck, SourcesFoundAsTheWizardFindsThem) {
     CheckOptions options;
     options.setupDirectory = setup.string();
     const CheckReport report = CheckScriptBytes(script, options);
-    std::filesystem::remove_all(setup);
     EXPECT_EQ(Found(report), expected + "6:9E "); // and the uninstaller, "u", is missing
     EXPECT_NE(Rendered(report, "s").find("Docs' is a folder, not a file"), std::string::npos);
+    // Without --disks the first missing source, and only that, says how to give it.
+    options.setupDirectoryGuessed = true;
+    const std::string guessed = Rendered(CheckScriptBytes(script, options), "s");
+    std::filesystem::remove_all(setup);
+    const std::size_t hint = guessed.find("name their folder with --disks DIR");
+    EXPECT_NE(hint, std::string::npos) << guessed;
+    EXPECT_EQ(guessed.find("--disks DIR", hint + 40), std::string::npos) << guessed;
 }
 
 // What an author sees: the source line with a caret under the column (tabs
