@@ -714,12 +714,7 @@ void Checker::FollowQuietRun(int index, const std::string& name) {
         quietVariables_.Assign("WELCOMESTRING_CAP", a[1]);
         quietVariables_.Assign("WELCOMESTRING", a[0]);
     } else if (name == "AddWindow") {
-        WindowRecord window;
-        window.page = a[0];
-        window.name = a[1];
-        window.type = a[2];
-        window.text = a[3];
-        quietModel_.windows.push_back(window);
+        quietModel_.windows.push_back(WindowOfAddWindow(a));
     } else if (name == "SetNextDynamicState" || name == "CheckButton") {
         quietModel_.deferredStatements.push_back(
             DeferredStatement{name, a, static_cast<int32_t>(a.size())});

@@ -142,17 +142,7 @@ int ShowMessage(Arguments& a, CommandHost& host) {
 }
 
 int AddWindow(Arguments& a, CommandHost&) {
-    WindowRecord window;
-    window.page = a[0];
-    window.name = a[1];
-    window.type = a[2];
-    window.text = a[3];
-    window.reservedNumber = LenientNumber(a[4]);
-    window.left = LenientNumber(a[5]);
-    window.top = LenientNumber(a[6]);
-    window.right = LenientNumber(a[7]);
-    window.bottom = LenientNumber(a[8]);
-    model.windows.push_back(window);
+    model.windows.push_back(WindowOfAddWindow(a));
     return 0;
 }
 
@@ -244,6 +234,20 @@ const char* CommandNameAt(int index) {
 unsigned CommandExpandedArguments(const std::string& name) {
     const Command* command = FindCommand(name);
     return command != nullptr ? command->expandedMask : 0;
+}
+
+WindowRecord WindowOfAddWindow(const std::vector<std::string>& arguments) {
+    WindowRecord window;
+    window.page = arguments[0];
+    window.name = arguments[1];
+    window.type = arguments[2];
+    window.text = arguments[3];
+    window.reservedNumber = LenientNumber(arguments[4]);
+    window.left = LenientNumber(arguments[5]);
+    window.top = LenientNumber(arguments[6]);
+    window.right = LenientNumber(arguments[7]);
+    window.bottom = LenientNumber(arguments[8]);
+    return window;
 }
 
 void RequestQuit() {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "engine/model.h"
 #include "resources/resource_ids.h"
 
 enum class RunOutcome { Finished, Stopped, SyntaxError };
@@ -58,3 +60,7 @@ const char* CommandNameAt(int index);
 // Bit n set: the interpreter expands the references in argument n + 1 of the
 // command; 0 for a name that is no command.
 unsigned CommandExpandedArguments(const std::string& name);
+
+// The control that an AddWindow statement records, from its nine arguments as
+// expanded.
+WindowRecord WindowOfAddWindow(const std::vector<std::string>& arguments);
