@@ -3,6 +3,7 @@
 #include "resources/resource_ids.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 namespace e2e {
 
@@ -161,6 +162,27 @@ std::optional<int> Wizard::WaitForExit(DWORD ms) {
         !GetExitCodeProcess(process_.hProcess, &code))
         return std::nullopt;
     return static_cast<int>(code);
+}
+
+bool Wizard::WaitForItsChildren(DWORD ms) const {
+    std::vector<HANDLE> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != process_.dwProcessId)
+            continue;
+        if (HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID))
+            children.push_back(child);
+    }
+    CloseHandle(snapshot);
+    bool ended = true;
+    for (HANDLE child : children) {
+        ended = ended && WaitForSingleObject(child, ms) == WAIT_OBJECT_0;
+        CloseHandle(child);
+    }
+    return ended;
 }
 
 std::vector<HWND> Wizard::Windows() const {

@@ -27,6 +27,9 @@ class Wizard {
 
     bool Running() const;
     std::optional<int> WaitForExit(DWORD ms = kWaitMs);
+    // After the wizard ended: waits until the processes it started have ended too (the
+    // uninstaller's copy that deletes its file and folders).
+    bool WaitForItsChildren(DWORD ms = kWaitMs) const;
     std::vector<HWND> Windows() const; // visible top-level windows, in z-order
     void Hold(bool held);              // suspends or resumes the wizard's one thread
 

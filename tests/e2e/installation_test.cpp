@@ -240,7 +240,7 @@ TEST_F(InstallationTest, UninstallerRemovesWhatTheSetupInstalled) {
                    ExpectBoxThat(caption, [](const std::string&) { return true; }), ExpectExit(0)},
                   Target("VLUninstall.exe")),
               "");
-    WaitUntil([&] { return !Exists(Target("VLUninstall.exe")); }); // it goes after it ends
+    EXPECT_TRUE(wizard->WaitForItsChildren()); // its file goes after it ends
     EXPECT_EQ(Entries(Target()), std::vector<std::string>{"user.txt"});
     EXPECT_FALSE(Exists(Group()));
     EXPECT_FALSE(Exists(shared));

@@ -37,7 +37,7 @@ class LifecycleTest : public E2eTest {
     int Uninstall() {
         Wizard uninstaller(Target("VLUninstall.exe"), Target(), "/quiet");
         const std::optional<int> code = uninstaller.WaitForExit();
-        WaitUntil([&] { return !Exists(Target("VLUninstall.exe")); }, 10000);
+        EXPECT_TRUE(uninstaller.WaitForItsChildren());
         return code ? *code : -999;
     }
 };
